@@ -1,0 +1,4 @@
+#pragma once
+
+// Counts every allocation through the global operator new in this test program.
+extern long allocationCount;
