@@ -139,12 +139,14 @@ def make_flagstones(path):
             next_id += 1
             start += w
 
-    tint = rng.uniform(-1.0, 1.0, (next_id, 3)) * [14, 12, 10]
-    light = rng.uniform(0.82, 1.08, next_id)
-    base = np.array([150.0, 142.0, 128.0])
-    rgb = base * light[slab_id][..., None] + tint[slab_id]
-    rgb *= (0.78 + 0.38 * grain)[..., None]
-    rgb += ((speckle - 0.5) * 18)[..., None]
+    # Slabs differ in lightness and lean slightly warm or cool, as quarried
+    # stone does; a single warmth value keeps the hues natural.
+    warmth = rng.uniform(-1.0, 1.0, next_id)[:, None] * [6.0, 2.0, -6.0]
+    light = rng.uniform(0.80, 1.08, next_id)
+    base = np.array([152.0, 146.0, 134.0])
+    rgb = base * light[slab_id][..., None] + warmth[slab_id]
+    rgb *= (0.72 + 0.45 * grain)[..., None]
+    rgb += ((speckle - 0.5) * 26)[..., None]
     wear = np.clip(edge_dist / BEVEL, 0.0, 1.0)
     rgb *= (0.75 + 0.25 * wear)[..., None]
     mortar = edge_dist < JOINT
@@ -157,7 +159,7 @@ def make_brushed_metal(path):
     """Brushed steel: fine streaks along x from strongly stretched noise,
     plus a slow periodic sheen across y so it catches some light."""
     rng = np.random.default_rng(3303)
-    x, y = grid_coords()
+    _, y = grid_coords()
     streaks = periodic_noise(rng, scale=90.0, power=2.0, aspect=40.0)
     coarse = periodic_noise(rng, scale=12.0, power=2.0, aspect=12.0)
     sheen = 0.5 + 0.5 * np.cos(2 * np.pi * y / SIZE)
@@ -206,20 +208,29 @@ def make_sandstone(path):
     rng = np.random.default_rng(5505)
     x, y = grid_coords()
     warp = fbm(rng, 3, base_scale=2.0)
-    LAYERS = 6  # whole number, so the bands tile vertically
+    LAYERS = 9  # whole number, so the bands tile vertically
     bands = 0.5 + 0.5 * np.sin(2 * np.pi * (LAYERS * y / SIZE
-                                            + 1.5 * warp
-                                            + 0.5 * np.sin(2 * np.pi * x / SIZE)))
+                                            + 1.2 * warp
+                                            + 0.4 * np.sin(2 * np.pi * x / SIZE)))
+    # Thin laminae inside the main layers, as in cross-bedded sandstone.
+    FINE_LAYERS = 36
+    laminae = 0.5 + 0.5 * np.sin(2 * np.pi * (FINE_LAYERS * y / SIZE
+                                              + 3.0 * warp))
     weather = periodic_noise(rng, scale=6.0, power=3.0)
     sand = rng.random((SIZE, SIZE))
-    tone = 0.55 * bands + 0.30 * fbm(rng, 3, base_scale=12.0) + 0.15 * sand
+    # Bands kept fairly faint: strong regular stripes would read as wood.
+    tone = (0.28 * bands + 0.10 * laminae
+            + 0.37 * fbm(rng, 4, base_scale=8.0) + 0.25 * sand)
+    tone = (tone - tone.min()) / (tone.max() - tone.min())
     rgb = colour_ramp(tone, [
         (0.0, (150, 104, 62)),
         (0.4, (196, 150, 98)),
         (0.7, (222, 184, 132)),
         (1.0, (240, 214, 170)),
     ])
-    rgb *= (1.0 - 0.25 * np.clip((weather - 0.55) * 3.0, 0.0, 1.0))[..., None]
+    # Weathering darkens and slightly browns the stone in patches.
+    stain = np.clip((weather - 0.55) * 3.0, 0.0, 1.0)[..., None]
+    rgb *= 1.0 - stain * np.array([0.22, 0.26, 0.30])
     save_jpeg(rgb, path)
 
 
