@@ -163,19 +163,17 @@ TEST(DropPlacement, RejectsExactlyThePositionsNearTheCornerBlock)
     EXPECT_GT(accepted, tried / 2);
 }
 
-TEST(DropPlacement, KnownCasesOfTheSmallestBuild)
+TEST(DropPlacement, RefusesPositionsBesideTheBlockEvenWhenTheirBumpWouldClearIt)
 {
-    if (gridSize != 25) {
-        GTEST_SKIP() << "positions named for the 25-cell pool";
-    }
     clearBoundaryCells();
-    // Row 8, column 4 is refused although its bump would clear the block:
-    // both coordinates are drawn again. Row 12, column 4 stands.
-    const std::uint32_t refusedStart = stateDrawing(8, 4);
+    // In the 25-cell pool row 8, column 4 is refused although its bump would
+    // clear the block; both coordinates are drawn again. The first drop's
+    // position stands.
+    const std::uint32_t refusedStart = stateDrawing(perBuild(8, 14, 28), 4);
     randomState = refusedStart;
     addRandomDrop();
     EXPECT_GE(drawsSince(refusedStart), 5);
-    const std::uint32_t acceptedStart = stateDrawing(12, 4);
+    const std::uint32_t acceptedStart = stateDrawing(perBuild(12, 26, 54), 4);
     randomState = acceptedStart;
     addRandomDrop();
     EXPECT_EQ(drawsSince(acceptedStart), 3);
