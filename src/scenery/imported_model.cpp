@@ -12,8 +12,11 @@ SoSeparator* loadImportedModel()
 {
     SoDB::init();
     SoInput input;
-    input.openFile("./3DModel/julii.wrl", false);
-    SoVRMLGroup* model = SoDB::readAllVRML(&input);
+    // The reader crashes on an input whose file never opened, so a missing model is not read at all.
+    SoVRMLGroup* model = nullptr;
+    if (input.openFile("./3DModel/julii.wrl", false)) {
+        model = SoDB::readAllVRML(&input);
+    }
 
     auto* imported = new SoSeparator;
     auto* modelSeparator = new SoSeparator;
