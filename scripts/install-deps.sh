@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ make pkg-config
+  cmake g++ make pkg-config dpkg-dev
   libcoin-dev libsimage-dev libsoqt520-dev libx11-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick libgl1-mesa-dri
