@@ -2,28 +2,22 @@
 
 #include <Inventor/SbVec3f.h>
 #include <Inventor/VRMLnodes/SoVRMLAnchor.h>
-#include <Inventor/nodes/SoCube.h>
 #include <Inventor/nodes/SoCylinder.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoSphere.h>
 #include <Inventor/nodes/SoTexture2.h>
 #include <Inventor/nodes/SoTransform.h>
 
+#include "scenery/placed_box.h"
+
 namespace {
 
 // Rail rods and the ball where they meet.
 constexpr float railRadius = 0.1f;
 
-// Each slab is placed by a translation from the one before it.
-struct SlabStep {
-    SbVec3f move;
-    float width;
-    float height;
-    float depth;
-};
-
-// With the moves accumulated: centres (-1.6, 0, 1), (0, -1.6, 1) and (-1.1, -1.6, 1).
-const SlabStep slabSteps[] = {
+// Each slab is moved on from the one before it; with the moves accumulated the
+// centres are (-1.6, 0, 1), (0, -1.6, 1) and (-1.1, -1.6, 1).
+const PlacedBox slabSteps[] = {
     {SbVec3f(-1.6f, 0.0f, 1.0f), 1.0f, 2.2f, 0.5f},
     {SbVec3f(1.6f, -1.6f, 0.0f), 2.0f, 1.0f, 0.5f},
     {SbVec3f(-1.1f, 0.0f, 0.0f), 2.0f, 1.0f, 0.5f},
@@ -81,15 +75,8 @@ SoSeparator* buildSlabs()
     auto* texture = new SoTexture2;
     texture->filename = "./texture/boden1.jpg";
     slabs->addChild(texture);
-    for (const SlabStep& step : slabSteps) {
-        auto* move = new SoTransform;
-        move->translation = step.move;
-        auto* slab = new SoCube;
-        slab->width = step.width;
-        slab->height = step.height;
-        slab->depth = step.depth;
-        slabs->addChild(move);
-        slabs->addChild(slab);
+    for (const PlacedBox& slab : slabSteps) {
+        addPlacedBox(slabs, slab);
     }
     return slabs;
 }
