@@ -15,6 +15,16 @@ set(PELMORA_RENDER_SOURCES
   ${PELMORA_RENDER_OPTION_SOURCES}
 )
 
+set(PELMORA_RENDER_TEST_SOURCES
+  tests/render_test.cpp
+  tests/gif_frames.cpp
+  tests/picture.cpp
+  tests/program_run.cpp
+  tests/render_view.cpp
+  tests/virtual_display.cpp
+  tools/render/viewer_view.cpp
+)
+
 add_executable(pelmora-render tools/render/front_door.cpp ${PELMORA_RENDER_OPTION_SOURCES})
 target_compile_definitions(pelmora-render PRIVATE PELMORA_RENDER_DATA_DIR="${PELMORA_DATA_DIR}")
 
@@ -24,4 +34,13 @@ function(pelmora_render_build size core)
   target_compile_definitions(${renderer} PRIVATE PELMORA_RENDER_DATA_DIR="${PELMORA_DATA_DIR}")
   target_link_libraries(${renderer} PRIVATE ${core} X11::X11 OpenGL::GL OpenGL::GLX ZLIB::ZLIB)
   add_dependencies(pelmora-render ${renderer})
+
+  set(tests pelmora-render-tests-${size})
+  add_executable(${tests} ${PELMORA_RENDER_TEST_SOURCES})
+  target_include_directories(${tests} PRIVATE tests tools/render)
+  target_compile_definitions(${tests} PRIVATE PELMORA_RENDER_PROGRAM="$<TARGET_FILE:pelmora-render>")
+  target_link_libraries(${tests} PRIVATE ${core} GTest::gtest GTest::gtest_main)
+  add_dependencies(${tests} pelmora-render)
+  gtest_discover_tests(${tests} TEST_PREFIX "${size}/" WORKING_DIRECTORY ${PELMORA_DATA_DIR}
+    PROPERTIES LABELS "gui" RUN_SERIAL TRUE)
 endfunction()

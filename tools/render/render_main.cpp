@@ -79,6 +79,10 @@ int main(int argc, char** argv)
     SoDB::init();
     SoNodeKit::init();
     SoInteraction::init();
+    // Coin caches a separator that stays unchanged over frames in a display
+    // list, which draws some pixels one level apart from a fresh traversal:
+    // without caches a picture depends on its tick alone, not on earlier frames.
+    SoSeparator::setNumRenderCaches(0);
 
     const SbViewportRegion viewport(static_cast<short>(options.width), static_cast<short>(options.height));
     SoSeparator* root = buildViewerView(assembleScene(), viewport);
