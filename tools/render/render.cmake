@@ -28,6 +28,12 @@ set(PELMORA_RENDER_TEST_SOURCES
 add_executable(pelmora-render tools/render/front_door.cpp ${PELMORA_RENDER_OPTION_SOURCES})
 target_compile_definitions(pelmora-render PRIVATE PELMORA_RENDER_DATA_DIR="${PELMORA_DATA_DIR}")
 
+# The options are the same for every build: tested once.
+add_executable(pelmora-render-option-tests tests/render_options_test.cpp ${PELMORA_RENDER_OPTION_SOURCES})
+target_include_directories(pelmora-render-option-tests PRIVATE tools/render)
+target_link_libraries(pelmora-render-option-tests PRIVATE GTest::gtest GTest::gtest_main)
+gtest_discover_tests(pelmora-render-option-tests TEST_PREFIX "render/" PROPERTIES LABELS "unit")
+
 function(pelmora_render_build size core)
   set(renderer pelmora-render-${size})
   add_executable(${renderer} ${PELMORA_RENDER_SOURCES})
