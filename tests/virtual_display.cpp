@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +25,8 @@ VirtualDisplay startVirtualDisplay(const std::vector<std::string>& extraArgument
 
     const pid_t child = fork();
     if (child == 0) {
+        // A test that crashes never stops its server; the server then goes with it.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         close(ready[0]);
         const int quiet = open("/dev/null", O_WRONLY);
         dup2(quiet, STDOUT_FILENO);
