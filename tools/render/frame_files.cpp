@@ -1,0 +1,69 @@
+#include "frame_files.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+// Six digits cover the usual runs and keep the files in order when listed.
+std::string tickDigits(std::int32_t tick)
+{
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%06d", static_cast<int>(tick));
+    return digits;
+}
+
+}
+
+std::string framePath(const std::string& output, int build, std::int32_t tick)
+{
+    const std::size_t mark = output.find(tickPlaceholder);
+    if (mark == std::string::npos) {
+        return output + "/pelmora-" + std::to_string(build) + "-tick-" + tickDigits(tick) + ".png";
+    }
+    std::string path = output;
+    path.replace(mark, std::string(tickPlaceholder).size(), tickDigits(tick));
+    return path;
+}
+
+std::string outputFolder(const std::string& output)
+{
+    if (output.find(tickPlaceholder) == std::string::npos) {
+        return output;
+    }
+    const std::size_t slash = output.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    if (slash == 0) {
+        return "/";
+    }
+    return output.substr(0, slash);
+}
+
+std::string absolutePath(const std::string& path)
+{
+    if (!path.empty() && path[0] == '/') {
+        return path;
+    }
+    char* here = getcwd(nullptr, 0);
+    if (here == nullptr) {
+        return path;
+    }
+    const std::string absolute = std::string(here) + "/" + path;
+    std::free(here);
+    return absolute;
+}
+
+bool folderWritable(const std::string& folder)
+{
+    std::string probe = folder + "/.pelmora-render-XXXXXX";
+    const int file = mkstemp(probe.data());
+    if (file < 0) {
+        return false;
+    }
+    close(file);
+    unlink(probe.c_str());
+    return true;
+}
