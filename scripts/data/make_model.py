@@ -1,11 +1,21 @@
 #!/usr/bin/python3
-"""Generate data/3DModel/julii.wrl: a stone urn with two handles on a
-stepped plinth, written as plain VRML97 IndexedFaceSets.
+"""Generate data/3DModel/julii.wrl: a stone urn with two loop handles on a
+round stepped pedestal, written as plain VRML97 IndexedFaceSets.
 
 The program scales and turns the model onto a corner block whose top lies at
 y = BASE_Y in model units, so everything here is built upwards from there and
 centred on x = z = 0.  Texture coordinates are included but no Appearance:
 the program puts its own texture in front of the model.
+
+The usual view is straight down on the block, so the shapes are chosen to
+read from above: a round base narrower than the square block, so brick shows
+round it, stepped rings, a rolled lip round a deep hollow, and handle loops
+reaching out over the brick.
+
+A Shape without an Appearance is drawn unlit, so slopes alone do not show.
+Light and shade are therefore baked into per-vertex colours (a key light from
+the pool side where the scene's lamp stands, soft sky light, ambient
+occlusion and cast shadows); the viewer multiplies them into the texture.
 
 Usage: make_model.py [OUTPUT_PATH]
 """
@@ -14,53 +24,97 @@ import math
 import os
 import sys
 
+import numpy as np
+
 BASE_Y = 11.68      # just above the block top (11.67) so nothing sinks in
-SEGMENTS = 48       # around the urn; enough for a round silhouette from above
-TEX_UNIT = 10.0     # model units per texture repeat, so the grain stays broad
+SEGMENTS = 36       # around the axis; plenty for a round silhouette from above
+TEX_UNIT = 8.0      # model units per texture repeat along the profile
+U_REPEATS = 2       # texture repeats around the axis
 
-# Plinth tiers from the bottom up: (half width, height).
-PLINTH = [
-    (4.6, 0.8),     # base slab
-    (3.6, 3.0),     # die
-    (4.1, 0.6),     # cap
-]
+# The program maps model (x, y, z) to world (0.04 x, -0.04 z, 0.06 y) plus an
+# offset; shading is worked out in world directions, occlusion in model space.
+WORLD_SCALE = (0.04, 0.06, 0.04)
+KEY_LIGHT = (1.0, 1.0, 1.4)       # world direction towards the key light
+KEY_SPREAD = 0.06                 # radians; softens the shadow edges
+AMBIENT, SKY, KEY = 0.24, 0.3, 0.58
+AO_RAYS = 48
+BLOCK = (-6.75, 5.75, -5.75, 6.75)   # block top in model x and z
 
-# Urn profile as (radius, height above the plinth top), traced from the
-# centre of the foot outwards, up the outside, over the lip and down the
-# inside to the centre of the bowl floor.  Keeping the material on the left
-# of this path makes every face wind counter-clockwise seen from outside.
-URN_PROFILE = [
-    (0.0, 0.0), (1.9, 0.0), (1.9, 0.35), (1.5, 0.5),           # foot
-    (0.9, 0.8), (0.75, 1.2), (0.8, 1.55), (1.2, 1.75),         # stem, knop
-    (1.9, 2.0), (2.5, 2.5), (2.85, 3.1), (2.95, 3.7),          # lower body
-    (2.8, 4.3), (2.4, 4.8), (1.9, 5.15),                       # shoulder
-    (1.75, 5.5), (1.85, 5.8), (2.5, 6.1), (3.3, 6.25),         # neck, flare
-    (3.45, 6.45), (3.3, 6.6), (3.0, 6.6),                      # rolled lip
-    (2.6, 6.35), (1.6, 5.9), (1.5, 5.5), (1.75, 4.9),          # inside
-    (2.3, 4.4), (2.2, 4.0), (0.0, 3.9),                        # bowl floor
-]
 
-# Handles: a tube along a Bezier curve in the (radius, height) plane, from
-# inside the solid belly out and up into the rolled lip.  Both ends are buried
-# in the urn, and capped, so no open tube shows from any side.
-HANDLE_PATH = [(2.5, 3.4), (4.3, 3.3), (3.9, 5.6), (3.15, 6.45)]
-HANDLE_TUBE = 0.18             # tube radius
-HANDLE_STEPS = 20              # segments along the curve
-HANDLE_SIDES = 8               # segments around the tube
+def arc(cx, cy, radius, a0, a1, steps):
+    """Points on a circular arc in the (r, h) plane, end points included;
+    angles in degrees, counter-clockwise when a1 > a0."""
+    return [(cx + radius * math.cos(math.radians(a0 + (a1 - a0) * k / steps)),
+             cy + radius * math.sin(math.radians(a0 + (a1 - a0) * k / steps)))
+            for k in range(steps + 1)]
+
+
+def pedestal_profile():
+    """Two round steps, a torus, a short drum and a cap, traced from the
+    centre of the underside out, up the outside and in over the top.
+
+    From above the steps and the torus show as rings outside the urn's lip.
+    """
+    nose = 0.16
+    pts = [(0.0, 0.0), (4.5, 0.0), (4.5, 0.3)]
+    pts += arc(4.5 - nose, 0.3, nose, 0, 90, 2)[1:]
+    pts += [(3.9, 0.46), (3.9, 0.8)]
+    pts += arc(3.9 - nose, 0.8, nose, 0, 90, 2)[1:]
+    pts += [(3.15, 0.96)]
+    pts += arc(3.15, 1.22, 0.26, -90, 90, 4)[1:]                # torus
+    pts += [(2.62, 1.6), (2.5, 1.75), (2.5, 2.55)]              # drum
+    pts += arc(2.5, 2.9, 0.35, -90, 0, 2)[1:]                   # ovolo cap
+    pts += [(2.85, 3.1), (2.75, 3.2), (0.0, 3.2)]
+    return pts
+
+
+# Urn profile as (radius, height above the pedestal top), traced from the
+# centre of the foot outwards, up the outside, over the rolled lip and down
+# the hollow to the centre of its floor.  Keeping the material on the left of
+# this path makes every face wind counter-clockwise seen from outside.  The
+# hollow is deep, so from above it shades dark inside the bright lip.
+URN_PROFILE = (
+    [(0.0, 0.0), (2.0, 0.0), (2.0, 0.18), (1.86, 0.34),          # foot
+     (1.45, 0.5), (1.05, 0.7), (0.85, 0.95), (0.82, 1.15),       # stem
+     (1.1, 1.3), (0.95, 1.45), (1.2, 1.6),                       # knop
+     (1.8, 1.9), (2.45, 2.4), (2.85, 2.95), (3.0, 3.5),          # lower body
+     (2.9, 4.05), (2.62, 4.6), (2.36, 5.0), (2.34, 5.35),        # shoulder
+     (2.6, 5.75), (2.98, 6.04)]                                  # flare
+    + arc(3.12, 6.3, 0.26, -115, 155, 5)                         # rolled lip
+    + [(2.55, 6.2), (2.05, 5.35), (1.4, 4.5), (0.6, 3.7),        # hollow
+       (0.0, 3.45)]
+)
+
+# Handles: tilted loops leaving the belly at HANDLE_Y, pointing towards the
+# block's free corners so they stand out over the brick from above and show
+# in profile from the pool.
+HANDLE_ANGLES = (135.0, 315.0)   # degrees about y
+HANDLE_Y = 3.4                   # height of the roots above the pedestal
+HANDLE_ROOT = 2.65               # distance of the root centres from the axis
+HANDLE_HALF_SPAN = 1.3           # half the distance between the two roots
+HANDLE_REACH = 5.1               # farthest centre-line radius
+HANDLE_TILT = 28.0               # degrees the loop rises outwards
+HANDLE_TUBE = 0.34               # tube radius
+HANDLE_STEPS = 20                # segments along the loop
+HANDLE_SIDES = 8                 # segments around the tube
 
 
 class Mesh:
-    """Triangles with separate coordinate and texture-coordinate indices."""
+    """Triangles with separate coordinate and texture-coordinate indices;
+    colours go one per point."""
 
     def __init__(self, name, crease):
         self.name = name
         self.crease = crease
         self.points = []
+        self.normals = []  # model-space unit normals, for the baked shading
+        self.colors = []
         self.uvs = []
         self.faces = []   # list of ((p0, p1, p2), (t0, t1, t2))
 
-    def point(self, p):
+    def point(self, p, n):
         self.points.append(p)
+        self.normals.append(n)
         return len(self.points) - 1
 
     def uv(self, t):
@@ -79,40 +133,22 @@ class Mesh:
                 self.tri(p, (uvs[a], uvs[b], uvs[c]))
 
 
-def add_box(mesh, half, y0, y1):
-    """Axis-aligned square box centred on the y axis, faces pointing out.
-
-    Texture coordinates are planar per face in TEX_UNIT steps so the stone
-    keeps the same scale on every tier.
-    """
-    h = half
-    corners = {}
-    for sx in (-1, 1):
-        for sy in (0, 1):
-            for sz in (-1, 1):
-                corners[sx, sy, sz] = mesh.point((sx * h, (y0, y1)[sy], sz * h))
-
-    def face(keys, uv_of):
-        pts = [corners[k] for k in keys]
-        uvs = [mesh.uv(uv_of(k)) for k in keys]
-        mesh.quad(pts, uvs)
-
-    y_of = lambda k: (y0, y1)[k[1]]
-    side_u = lambda a: (a * h + h) / TEX_UNIT
-    side_v = lambda k: (y_of(k) - BASE_Y) / TEX_UNIT
-    # Each key list runs counter-clockwise when seen from outside the box.
-    face([(-1, 0, 1), (1, 0, 1), (1, 1, 1), (-1, 1, 1)],
-         lambda k: (side_u(k[0]), side_v(k)))                    # +z
-    face([(1, 0, -1), (-1, 0, -1), (-1, 1, -1), (1, 1, -1)],
-         lambda k: (side_u(-k[0]), side_v(k)))                   # -z
-    face([(1, 0, 1), (1, 0, -1), (1, 1, -1), (1, 1, 1)],
-         lambda k: (side_u(-k[2]), side_v(k)))                   # +x
-    face([(-1, 0, -1), (-1, 0, 1), (-1, 1, 1), (-1, 1, -1)],
-         lambda k: (side_u(k[2]), side_v(k)))                    # -x
-    face([(-1, 1, 1), (1, 1, 1), (1, 1, -1), (-1, 1, -1)],
-         lambda k: (side_u(k[0]), side_u(-k[2])))                # top
-    face([(-1, 0, -1), (1, 0, -1), (1, 0, 1), (-1, 0, 1)],
-         lambda k: (side_u(k[0]), side_u(k[2])))                 # bottom
+def profile_normals(profile):
+    """Outward unit normals at the profile points, in the (r, h) plane: the
+    mean of the two neighbouring segments' normals (right of the path)."""
+    seg = []
+    for (r0, y0), (r1, y1) in zip(profile, profile[1:]):
+        d = math.hypot(r1 - r0, y1 - y0)
+        seg.append(((y1 - y0) / d, -(r1 - r0) / d))
+    out = []
+    for j in range(len(profile)):
+        near = [seg[k] for k in (j - 1, j) if 0 <= k < len(seg)]
+        nr, ny = sum(n[0] for n in near), sum(n[1] for n in near)
+        if profile[j][0] == 0.0:
+            nr = 0.0
+        d = math.hypot(nr, ny)
+        out.append((nr / d, ny / d))
+    return out
 
 
 def add_lathe(mesh, profile, y_base):
@@ -120,94 +156,112 @@ def add_lathe(mesh, profile, y_base):
 
     A point at angle a sits at (r cos a, y, -r sin a); with that sense of
     rotation a profile that keeps the material on its left gives outward,
-    counter-clockwise faces.  The seam column is shared in coordinates but
-    gets its own texture coordinates (u = 1) so the texture does not smear.
+    counter-clockwise faces.  Texture coordinates are polar: u goes round the
+    axis and v runs along the profile by arc length, so the stone's bands
+    become level courses on the sides and concentric rings on every surface
+    that faces up.  The seam column is shared in coordinates but gets its own
+    texture coordinates (u = U_REPEATS) so the texture does not smear.
     """
-    # v runs along the profile by arc length, so the texture is not stretched
-    # on the steep parts.
     v = [0.0]
     for (r0, y0), (r1, y1) in zip(profile, profile[1:]):
         v.append(v[-1] + math.hypot(r1 - r0, y1 - y0))
-    u_repeats = max(1, round(2 * math.pi * 2.5 / TEX_UNIT))
 
+    normals = profile_normals(profile)
     rings = []
-    for r, y in profile:
+    for (r, y), (nr, ny) in zip(profile, normals):
         if r == 0.0:
-            idx = mesh.point((0.0, y_base + y, 0.0))
+            idx = mesh.point((0.0, y_base + y, 0.0), (0.0, ny, 0.0))
             rings.append([idx] * SEGMENTS)
         else:
             rings.append([
-                mesh.point((r * math.cos(a), y_base + y, -r * math.sin(a)))
+                mesh.point((r * math.cos(a), y_base + y, -r * math.sin(a)),
+                           (nr * math.cos(a), ny, -nr * math.sin(a)))
                 for a in (2 * math.pi * i / SEGMENTS for i in range(SEGMENTS))
             ])
-    uv_rows = [[mesh.uv((u_repeats * i / SEGMENTS, vj / TEX_UNIT))
+    uv_rows = [[mesh.uv((U_REPEATS * i / SEGMENTS, vj / TEX_UNIT))
                 for i in range(SEGMENTS + 1)] for vj in v]
-    # Nearly flat bands (foot, lip top, bowl floor) get a planar top-down
-    # mapping instead: the wrapped one pinches into a star at the axis,
-    # right where the viewer looks from above.
-    planar = [[mesh.uv((r * math.cos(a) / TEX_UNIT, r * math.sin(a) / TEX_UNIT))
-               for a in (2 * math.pi * i / SEGMENTS for i in range(SEGMENTS))]
-              for r, _ in profile]
 
     for j in range(len(profile) - 1):
-        (r0, y0), (r1, y1) = profile[j], profile[j + 1]
-        flat = abs(y1 - y0) < 0.5 * abs(r1 - r0)
         for i in range(SEGMENTS):
             i1 = (i + 1) % SEGMENTS
-            pts = (rings[j][i], rings[j][i1], rings[j + 1][i1], rings[j + 1][i])
-            if flat:
-                uvs = (planar[j][i], planar[j][i1],
-                       planar[j + 1][i1], planar[j + 1][i])
-            else:
-                uvs = (uv_rows[j][i], uv_rows[j][i + 1],
-                       uv_rows[j + 1][i + 1], uv_rows[j + 1][i])
-            mesh.quad(pts, uvs)
+            mesh.quad((rings[j][i], rings[j][i1], rings[j + 1][i1], rings[j + 1][i]),
+                      (uv_rows[j][i], uv_rows[j][i + 1],
+                       uv_rows[j + 1][i + 1], uv_rows[j + 1][i]))
 
 
-def bezier(ctrl, t):
-    """Point and unit tangent of a cubic Bezier curve in 2D."""
-    (x0, y0), (x1, y1), (x2, y2), (x3, y3) = ctrl
-    m = 1 - t
-    x = m**3 * x0 + 3 * m * m * t * x1 + 3 * m * t * t * x2 + t**3 * x3
-    y = m**3 * y0 + 3 * m * m * t * y1 + 3 * m * t * t * y2 + t**3 * y3
-    dx = 3 * (m * m * (x1 - x0) + 2 * m * t * (x2 - x1) + t * t * (x3 - x2))
-    dy = 3 * (m * m * (y1 - y0) + 2 * m * t * (y2 - y1) + t * t * (y3 - y2))
-    d = math.hypot(dx, dy)
-    return (x, y), (dx / d, dy / d)
+def sub(a, b):
+    return tuple(x - y for x, y in zip(a, b))
 
 
-def add_handle(mesh, side, y_base):
-    """Capped tube following HANDLE_PATH on one side (side = +1 or -1 in x)."""
+def cross(a, b):
+    return (a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2],
+            a[0] * b[1] - a[1] * b[0])
+
+
+def dot(a, b):
+    return sum(x * y for x, y in zip(a, b))
+
+
+def unit(a):
+    d = math.sqrt(dot(a, a))
+    return tuple(x / d for x in a)
+
+
+def handle_centre(angle, y_base, t):
+    """Centre line of a handle: half an ellipse in a plane tilted up by
+    HANDLE_TILT, from one root on the belly round to the other."""
+    a = math.radians(angle)
+    radial = (math.cos(a), 0.0, -math.sin(a))
+    across = (-math.sin(a), 0.0, -math.cos(a))
+    start = math.sqrt(HANDLE_ROOT ** 2 - HANDLE_HALF_SPAN ** 2)
+    th = math.pi * t
+    out = (HANDLE_REACH - start) * math.sin(th)
+    r = start + out
+    s = HANDLE_HALF_SPAN * math.cos(th)
+    y = y_base + HANDLE_Y + out * math.tan(math.radians(HANDLE_TILT))
+    return (r * radial[0] + s * across[0], y, r * radial[2] + s * across[2])
+
+
+def add_handle(mesh, angle, y_base):
+    """Capped tube along handle_centre.  Both roots are buried in the belly,
+    so no open end shows from any side."""
+    centres = [handle_centre(angle, y_base, s / HANDLE_STEPS)
+               for s in range(HANDLE_STEPS + 1)]
+    # The loop's plane normal, pointing up and inwards.
+    plane = unit(cross(sub(centres[0], centres[HANDLE_STEPS // 2]),
+                       sub(centres[HANDLE_STEPS], centres[HANDLE_STEPS // 2])))
+    if plane[1] < 0:
+        plane = tuple(-x for x in plane)
     rows = []
     length = [0.0]
-    centres = []
-    for s in range(HANDLE_STEPS + 1):
-        (r, y), (tr, ty) = bezier(HANDLE_PATH, s / HANDLE_STEPS)
-        if centres:
-            length.append(length[-1] + math.dist((r, y), centres[-1]))
-        centres.append((r, y))
-        nr, ny = ty, -tr      # in-plane normal to the curve
+    for s, c in enumerate(centres):
+        if s:
+            length.append(length[-1] + math.dist(c, centres[s - 1]))
+        ahead = centres[min(s + 1, HANDLE_STEPS)]
+        behind = centres[max(s - 1, 0)]
+        tangent = unit(sub(ahead, behind))
+        side = unit(cross(tangent, plane))
         ring = []
         for k in range(HANDLE_SIDES):
             b = 2 * math.pi * k / HANDLE_SIDES
-            ring.append(mesh.point((
-                side * (r + HANDLE_TUBE * math.cos(b) * nr),
-                y_base + y + HANDLE_TUBE * math.cos(b) * ny,
-                HANDLE_TUBE * math.sin(b))))
+            n = tuple(math.cos(b) * side[m] + math.sin(b) * plane[m] for m in range(3))
+            ring.append(mesh.point(
+                tuple(c[m] + HANDLE_TUBE * n[m] for m in range(3)), n))
         rows.append(ring)
     uv_rows = [[mesh.uv((k / HANDLE_SIDES, l / TEX_UNIT))
                 for k in range(HANDLE_SIDES + 1)] for l in length]
 
+    # Which way round the rings run depends on the loop's direction; test one
+    # face against its distance from the centre line and keep it outward.
+    p = [mesh.points[i] for i in (rows[0][0], rows[1][0], rows[1][1])]
+    outward = dot(cross(sub(p[1], p[0]), sub(p[2], p[0])), sub(p[0], centres[0])) > 0
+
     def emit(pts, uvs):
         pts, uvs = list(pts), list(uvs)
-        if side < 0:
-            # Mirroring in x turns the winding inside out; flip it back.
+        if not outward:
             pts.reverse()
             uvs.reverse()
-        if len(pts) == 4:
-            mesh.quad(pts, uvs)
-        else:
-            mesh.tri(pts, uvs)
+        mesh.quad(pts, uvs)
 
     for s in range(HANDLE_STEPS):
         for k in range(HANDLE_SIDES):
@@ -216,26 +270,154 @@ def add_handle(mesh, side, y_base):
                  (uv_rows[s][k], uv_rows[s + 1][k],
                   uv_rows[s + 1][k + 1], uv_rows[s][k + 1]))
 
-    # End caps: fans around the curve's end points.
-    for s, flip in ((0, False), (HANDLE_STEPS, True)):
-        r, y = centres[s]
-        c = mesh.point((side * r, y_base + y, 0.0))
+    # End caps: fans round the two root centres, facing away from the loop.
+    for s, away in ((0, sub(centres[0], centres[1])),
+                    (HANDLE_STEPS, sub(centres[-1], centres[-2]))):
+        c = mesh.point(centres[s], unit(away))
         cuv = mesh.uv((0.5, 0.5))
         for k in range(HANDLE_SIDES):
             k1 = (k + 1) % HANDLE_SIDES
             tri = (c, rows[s][k], rows[s][k1])
-            if flip:
-                tri = tri[::-1]
-            emit(tri, (cuv, uv_rows[s][k], uv_rows[s][k + 1]))
+            uvs = (cuv, uv_rows[s][k], uv_rows[s][k + 1])
+            p = [mesh.points[i] for i in tri]
+            if dot(cross(sub(p[1], p[0]), sub(p[2], p[0])), away) < 0:
+                tri, uvs = tri[::-1], uvs[::-1]
+            mesh.tri(tri, uvs)
+    return centres
+
+
+class Occluders:
+    """What can hide the sky or the key light from a point: the turned
+    surfaces (as cone frusta), the handles (as chains of spheres) and the
+    block top."""
+
+    def __init__(self, lathes, handle_paths):
+        segs = []
+        for profile, y_base in lathes:
+            for (r0, h0), (r1, h1) in zip(profile, profile[1:]):
+                segs.append((r0, y_base + h0, r1, y_base + h1))
+        self.segs = np.array(segs)
+        balls = []
+        for path in handle_paths:
+            for a, b in zip(path, path[1:]):
+                for f in (0.0, 0.5):
+                    balls.append([a[k] + f * (b[k] - a[k]) for k in range(3)])
+        self.balls = np.array(balls)
+
+    def blocked(self, org, d):
+        """For rays org + t d (t > 0), whether each one hits anything."""
+        hit = np.zeros(len(org), dtype=bool)
+        # Block top: a plane at BASE_Y, bounded by the block's edges.
+        with np.errstate(divide="ignore", invalid="ignore"):
+            t = (BASE_Y - org[:, 1]) / d[:, 1]
+            x = org[:, 0] + t * d[:, 0]
+            z = org[:, 2] + t * d[:, 2]
+            hit |= (t > 0) & (x > BLOCK[0]) & (x < BLOCK[1]) & (z > BLOCK[2]) & (z < BLOCK[3])
+        # Frusta: x^2 + z^2 = r(y)^2, r linear in y along each segment.
+        ox, oy, oz = (org[:, m:m + 1] for m in range(3))
+        dx, dy, dz = (d[:, m:m + 1] for m in range(3))
+        r0, h0, r1, h1 = (self.segs[:, m] for m in range(4))
+        dh = h1 - h0
+        slanted = np.abs(dh) > 1e-9
+        dh_safe = np.where(slanted, dh, 1.0)
+        slope = np.where(slanted, (r1 - r0) / dh_safe, 0.0)
+        a0 = r0 + (oy - h0) * slope
+        b0 = dy * slope
+        qa = dx * dx + dz * dz - b0 * b0
+        qb = 2 * (ox * dx + oz * dz - a0 * b0)
+        qc = ox * ox + oz * oz - a0 * a0
+        disc = qb * qb - 4 * qa * qc
+        ok = (disc >= 0) & slanted & (np.abs(qa) > 1e-12)
+        root = np.sqrt(np.where(ok, disc, 0.0))
+        den = np.where(ok, 2 * qa, 1.0)
+        for sign in (-1.0, 1.0):
+            t = (-qb + sign * root) / den
+            s = (oy + t * dy - h0) / dh_safe
+            hit |= (ok & (t > 1e-4) & (s >= 0) & (s <= 1)).any(axis=1)
+        # Flat rings; a level ray never meets one, and its inf/nan compare false.
+        with np.errstate(divide="ignore", invalid="ignore"):
+            t = (h0 - oy) / dy
+            rr = np.hypot(ox + t * dx, oz + t * dz)
+            hit |= (~slanted & (t > 1e-4) & (rr >= np.minimum(r0, r1))
+                    & (rr <= np.maximum(r0, r1))).any(axis=1)
+        # Handle spheres.
+        oc = org[:, None, :] - self.balls[None, :, :]
+        b = (oc * d[:, None, :]).sum(axis=2)
+        c = (oc * oc).sum(axis=2) - HANDLE_TUBE ** 2
+        disc = b * b - c
+        t = -b + np.sqrt(np.maximum(disc, 0.0))
+        hit |= ((disc > 0) & (t > 1e-4) & (c > 0)).any(axis=1)
+        return hit
+
+
+def to_model(w):
+    """A world direction as a model-space unit vector."""
+    v = np.array([w[0] / WORLD_SCALE[0], w[2] / WORLD_SCALE[1], -w[1] / WORLD_SCALE[2]])
+    return v / np.linalg.norm(v)
+
+
+def to_world_normal(n):
+    """A model-space normal as a world unit normal; normals take the inverse
+    of the scaling, so the stretched height makes slopes steeper."""
+    v = np.array([n[0] / WORLD_SCALE[0], -n[2] / WORLD_SCALE[2], n[1] / WORLD_SCALE[1]])
+    return v / np.linalg.norm(v)
+
+
+def hemisphere(n_rays):
+    """Cosine-weighted directions about +z, on a fixed spiral so every run
+    gives the same colours."""
+    out = []
+    golden = math.pi * (3 - math.sqrt(5))
+    for i in range(n_rays):
+        r = math.sqrt((i + 0.5) / n_rays)
+        a = i * golden
+        out.append((r * math.cos(a), r * math.sin(a), math.sqrt(1 - r * r)))
+    return np.array(out)
+
+
+def frame(n):
+    """Two unit vectors perpendicular to n and to each other."""
+    t = np.array([1.0, 0.0, 0.0]) if abs(n[0]) < 0.9 else np.array([0.0, 1.0, 0.0])
+    u = np.cross(n, t)
+    u /= np.linalg.norm(u)
+    return u, np.cross(n, u)
+
+
+def bake(meshes, occluders):
+    """Per-vertex grey levels: sky and ambient scaled by ambient occlusion,
+    plus the key light where it is not shadowed."""
+    key_w = np.array(KEY_LIGHT) / np.linalg.norm(KEY_LIGHT)
+    key_m = to_model(KEY_LIGHT)
+    ku, kv = frame(key_m)
+    keys = np.array([key_m] + [key_m + KEY_SPREAD * (math.cos(a) * ku + math.sin(a) * kv)
+                               for a in (0, 2.1, 4.2)])
+    keys /= np.linalg.norm(keys, axis=1)[:, None]
+    dome = hemisphere(AO_RAYS)
+    for mesh in meshes:
+        mesh.colors = []
+        for p, n in zip(mesh.points, mesh.normals):
+            n = np.array(n)
+            org = np.array(p) + 0.02 * n
+            u, v = frame(n)
+            dirs = dome[:, :1] * u + dome[:, 1:2] * v + dome[:, 2:] * n
+            rays = np.vstack([dirs, keys])
+            hit = occluders.blocked(np.repeat(org[None, :], len(rays), axis=0), rays)
+            # Eased a little: light bounces into hollows that rays call dark.
+            ao = (1.0 - hit[:AO_RAYS].mean()) ** 0.75
+            lit = 1.0 - hit[AO_RAYS:].mean()
+            nw = to_world_normal(n)
+            diffuse = max(0.0, float(nw @ key_w))
+            g = ao * (AMBIENT + SKY * (0.5 + 0.5 * nw[2])) + KEY * lit * diffuse
+            mesh.colors.append(min(1.0, g))
 
 
 def fmt(x):
     """Short fixed-precision number; avoids '-0' in the output."""
-    s = f"{x:.4f}".rstrip("0").rstrip(".")
+    s = f"{x:.3f}".rstrip("0").rstrip(".")
     return "0" if s in ("-0", "") else s
 
 
-def rows(items, per_line=4, indent="          "):
+def rows(items, per_line=8, indent="        "):
     """Group field entries a few to a line to keep the file compact."""
     return [indent + ", ".join(items[i:i + per_line]) + ","
             for i in range(0, len(items), per_line)]
@@ -251,6 +433,11 @@ def write_shape(out, mesh, solid):
     out.append("        coord Coordinate { point [")
     out += rows([" ".join(fmt(c) for c in p) for p in mesh.points])
     out.append("        ] }")
+    # One grey per point; with no colorIndex the faces use coordIndex.
+    out.append("        colorPerVertex TRUE")
+    out.append("        color Color { color [")
+    out += rows([" ".join([f"{g:.2f}"] * 3) for g in mesh.colors])
+    out.append("        ] }")
     out.append("        coordIndex [")
     out += rows([" ".join(map(str, pts)) + " -1" for pts, _ in mesh.faces])
     out.append("        ]")
@@ -265,20 +452,20 @@ def write_shape(out, mesh, solid):
 
 
 def build():
-    plinth = Mesh("plinth", crease=0.5)
-    y = BASE_Y
-    for half, height in PLINTH:
-        add_box(plinth, half, y, y + height)
-        y += height
-    urn_base = y
+    profile = pedestal_profile()
+    pedestal = Mesh("pedestal", crease=0.6)
+    add_lathe(pedestal, profile, BASE_Y)
+    urn_base = BASE_Y + profile[-1][1]
 
-    urn = Mesh("urn", crease=1.0)
+    urn = Mesh("urn", crease=0.9)
     add_lathe(urn, URN_PROFILE, urn_base)
 
     handles = Mesh("handles", crease=1.2)
-    for side in (1, -1):
-        add_handle(handles, side, urn_base)
-    return [(plinth, True), (urn, True), (handles, True)]
+    paths = [add_handle(handles, angle, urn_base) for angle in HANDLE_ANGLES]
+
+    bake([pedestal, urn, handles],
+         Occluders([(profile, BASE_Y), (URN_PROFILE, urn_base)], paths))
+    return [(pedestal, True), (urn, True), (handles, True)]
 
 
 def main(argv):
@@ -287,7 +474,7 @@ def main(argv):
     n_tris = sum(len(m.faces) for m, _ in shapes)
     out = [
         "#VRML V2.0 utf8",
-        f"# Stone urn on a stepped plinth, {n_tris} triangles.",
+        f"# Stone urn on a round stepped pedestal, {n_tris} triangles.",
         "# Generated by scripts/data/make_model.py; edit that, not this file.",
         "Group {",
         "  children [",
