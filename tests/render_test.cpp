@@ -227,11 +227,12 @@ TEST_F(Render, ModelRegionDiffersFromBareWater)
     ASSERT_FALSE(HasFailure());
     const MeanColour model = meanColour(picture, patchOnPicture(cornerMiddle, pictureWidth, pictureHeight));
     const MeanColour water = meanColour(picture, patchOnPicture(bareWater, pictureWidth, pictureHeight));
-    // The model's sandy texture: warm, with green well above blue (the brick block under it has not).
-    EXPECT_GE(model.red - model.blue, 40.0) << "model " << describe(model) << ", expected red 40 above blue";
-    EXPECT_GE(model.green - model.blue, 25.0) << "model " << describe(model) << ", expected green 25 above blue";
-    EXPECT_GE(model.red - water.red, 40.0) << "model " << describe(model) << " against water " << describe(water)
-                                           << ", expected red 40 above the water's";
+    // The urn's sandstone, shaded and hollow: warm, with green above blue (the brick block under it has not),
+    // and far less blue than the water.
+    EXPECT_GE(model.red - model.blue, 30.0) << "model " << describe(model) << ", expected red 30 above blue";
+    EXPECT_GE(model.green - model.blue, 15.0) << "model " << describe(model) << ", expected green 15 above blue";
+    EXPECT_GE(water.blue - model.blue, 40.0) << "model " << describe(model) << " against water " << describe(water)
+                                             << ", expected blue 40 below the water's";
 }
 #else
 TEST_F(Render, CornerRegionWithoutTheModelShowsBlockOrWater)
