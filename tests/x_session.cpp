@@ -1,5 +1,7 @@
 #include "x_session.h"
 
+#include "virtual_display.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -16,14 +18,11 @@
 
 namespace {
 
-pid_t serverPid = 0;
+VirtualDisplay server;
 
 void stopServer()
 {
-    if (serverPid > 0) {
-        kill(serverPid, SIGTERM);
-        waitpid(serverPid, nullptr, 0);
-    }
+    stopVirtualDisplay(server);
 }
 
 int ignoreError(Display*, XErrorEvent*)
@@ -68,34 +67,14 @@ void setOrClear(const char* name, const std::string& value)
 
 const std::string& virtualDisplay()
 {
-    static const std::string name = [] {
-        int fds[2];
-        if (pipe(fds) != 0) {
-            throw std::runtime_error("no pipe for the virtual X server");
-        }
-        serverPid = fork();
-        if (serverPid == 0) {
-            close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            const int devNull = open("/dev/null", O_WRONLY);
-            dup2(devNull, STDERR_FILENO);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
+    if (server.pid <= 0) {
+        server = startVirtualDisplay({});
         std::atexit(stopServer);
-        std::string number;
-        char c = 0;
-        while (read(fds[0], &c, 1) == 1 && c != '\n') {
-            number += c;
-        }
-        close(fds[0]);
-        if (number.empty()) {
+        if (server.name.empty()) {
             throw std::runtime_error("the virtual X server did not start");
         }
-        return ":" + number;
-    }();
-    return name;
+    }
+    return server.name;
 }
 
 Display* openVirtualDisplay()

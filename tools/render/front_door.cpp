@@ -13,12 +13,6 @@
 
 namespace {
 
-int fail(const std::string& message, int status)
-{
-    std::fprintf(stderr, "pelmora-render: %s\n", message.c_str());
-    return status;
-}
-
 // The folder this program was started from, wherever it was called from.
 std::string ownFolder()
 {
@@ -36,18 +30,14 @@ std::string ownFolder()
 int main(int argc, char** argv)
 {
     RenderOptions options;
-    std::string error;
-    if (!parseRenderOptions(argc, argv, PELMORA_RENDER_DATA_DIR, options, error)) {
-        return fail(error + " (see --help)", exitCannotRun);
-    }
-    if (options.help) {
-        std::fputs(renderUsage(PELMORA_RENDER_DATA_DIR).c_str(), stdout);
-        return 0;
+    const int settled = settleRenderOptions(argc, argv, PELMORA_RENDER_DATA_DIR, options);
+    if (settled >= 0) {
+        return settled;
     }
     if (options.build == 0) {
-        return fail("choose a build with --build=25, 50 or 100 (see --help)", exitCannotRun);
+        return failRender("choose a build with --build=25, 50 or 100 (see --help)", exitCannotRun);
     }
     const std::string renderer = ownFolder() + "/pelmora-render-" + std::to_string(options.build);
     execv(renderer.c_str(), argv);
-    return fail("cannot run " + renderer + ": " + std::strerror(errno), exitFailed);
+    return failRender("cannot run " + renderer + ": " + std::strerror(errno), exitFailed);
 }

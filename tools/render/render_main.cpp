@@ -32,12 +32,6 @@ namespace {
 // A line of progress at least this often while the water runs between frames.
 constexpr std::int32_t progressInterval = 10000;
 
-int fail(const std::string& message, int status)
-{
-    std::fprintf(stderr, "pelmora-render: %s\n", message.c_str());
-    return status;
-}
-
 // The viewer's background.
 const SbColor black(0.0f, 0.0f, 0.0f);
 
@@ -46,18 +40,14 @@ const SbColor black(0.0f, 0.0f, 0.0f);
 int main(int argc, char** argv)
 {
     RenderOptions options;
-    std::string error;
-    if (!parseRenderOptions(argc, argv, PELMORA_RENDER_DATA_DIR, options, error)) {
-        return fail(error + " (see --help)", exitCannotRun);
-    }
-    if (options.help) {
-        std::fputs(renderUsage(PELMORA_RENDER_DATA_DIR).c_str(), stdout);
-        return 0;
+    const int settled = settleRenderOptions(argc, argv, PELMORA_RENDER_DATA_DIR, options);
+    if (settled >= 0) {
+        return settled;
     }
     if (options.build != 0 && options.build != gridSize) {
-        return fail("this program renders build " + std::to_string(gridSize) + ", not "
-                        + std::to_string(options.build) + "; use pelmora-render",
-                    exitCannotRun);
+        return failRender("this program renders build " + std::to_string(gridSize) + ", not "
+                              + std::to_string(options.build) + "; use pelmora-render",
+                          exitCannotRun);
     }
 
     // The scene reads its files relative to the working directory, so the run
@@ -66,15 +56,16 @@ int main(int argc, char** argv)
     const std::string output = absolutePath(options.output);
     const std::string gif = options.gif.empty() ? "" : absolutePath(options.gif);
     if (!folderWritable(outputFolder(output))) {
-        return fail("cannot write to the output folder " + outputFolder(output), exitCannotRun);
+        return failRender("cannot write to the output folder " + outputFolder(output), exitCannotRun);
     }
     if (chdir(options.dataDir.c_str()) != 0) {
-        return fail("cannot enter the data folder " + options.dataDir, exitCannotRun);
+        return failRender("cannot enter the data folder " + options.dataDir, exitCannotRun);
     }
 
     // Coin is started only once a context is sure: without one its GLX code can crash.
+    std::string error;
     if (!startOffscreenContexts(error)) {
-        return fail(error, exitCannotRun);
+        return failRender(error, exitCannotRun);
     }
     SoDB::init();
     SoNodeKit::init();
@@ -110,10 +101,10 @@ int main(int argc, char** argv)
         }
         const std::string path = framePath(output, gridSize, tick);
         if (!renderer.render(root) || xRequestRefused()) {
-            return fail("no OpenGL context: rendering tick " + std::to_string(tick) + " failed", exitCannotRun);
+            return failRender("no OpenGL context: rendering tick " + std::to_string(tick) + " failed", exitCannotRun);
         }
         if (!writePng(path, options.width, options.height, renderer.getBuffer())) {
-            return fail("cannot write " + path, exitCannotRun);
+            return failRender("cannot write " + path, exitCannotRun);
         }
         written.push_back(path);
         std::fprintf(stderr, "pelmora-render: tick %d: wrote %s (%d of %d)\n", static_cast<int>(tick), path.c_str(),
@@ -123,7 +114,7 @@ int main(int argc, char** argv)
 
     if (!gif.empty()) {
         if (!writeGifAnimation(written, gif, error)) {
-            return fail(error, exitFailed);
+            return failRender(error, exitFailed);
         }
         std::fprintf(stderr, "pelmora-render: wrote %s\n", gif.c_str());
     }

@@ -1,5 +1,6 @@
 #include "render_options.h"
 
+#include <cstdio>
 #include <getopt.h>
 
 #include "tick_list.h"
@@ -146,4 +147,23 @@ std::string renderUsage(const std::string& defaultDataDir)
            "Needs an X display with GLX (DISPLAY); under no display, run it in xvfb-run.\n"
            "Exit status: 0 done, 2 bad options, no OpenGL context or an output that\n"
            "cannot be written, 1 the animation failed.\n";
+}
+
+int failRender(const std::string& message, int status)
+{
+    std::fprintf(stderr, "pelmora-render: %s\n", message.c_str());
+    return status;
+}
+
+int settleRenderOptions(int argc, char** argv, const std::string& defaultDataDir, RenderOptions& options)
+{
+    std::string error;
+    if (!parseRenderOptions(argc, argv, defaultDataDir, options, error)) {
+        return failRender(error + " (see --help)", exitCannotRun);
+    }
+    if (options.help) {
+        std::fputs(renderUsage(defaultDataDir).c_str(), stdout);
+        return 0;
+    }
+    return -1;
 }

@@ -33,3 +33,10 @@ bool parseRenderOptions(int argc, char** argv, const std::string& defaultDataDir
 
 // The --help text.
 std::string renderUsage(const std::string& defaultDataDir);
+
+// Says why a run ends, in one line on standard error, and gives back its exit status.
+int failRender(const std::string& message, int status);
+
+// What both renderer programs do first: read the options, print the usage for
+// --help or the reason for bad options. Returns -1 to go on, else the exit status.
+int settleRenderOptions(int argc, char** argv, const std::string& defaultDataDir, RenderOptions& options);
