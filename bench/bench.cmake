@@ -1,3 +1,15 @@
-# Benchmarks of one build; filled in with the benchmarks themselves.
+# Benchmarks of one build: the kernels against their plain references, the
+# headless soak run, and the live window's harness.
+find_package(benchmark REQUIRED)
+
 function(pelmora_bench_build size core)
+  set(kernels pelmora-bench-${size})
+  add_executable(${kernels}
+    bench/kernel_bench.cpp
+    bench/ratio_reporter.cpp
+    bench/water_state.cpp
+    tests/reference_kernels.cpp
+  )
+  target_include_directories(${kernels} PRIVATE bench tests)
+  target_link_libraries(${kernels} PRIVATE ${core} benchmark::benchmark)
 endfunction()
