@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <benchmark/benchmark.h>
 
@@ -111,8 +112,19 @@ void measure(benchmark::State& state, void (*kernel)())
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    // Other work on the machine shows up as noise: by default every kernel runs
+    // five times, ours and the reference's interleaved at random, and the
+    // median counts. Flags given on the command line come later and win.
+    std::vector<char*> arguments{argv[0]};
+    std::string defaults[] = {"--benchmark_repetitions=5", "--benchmark_enable_random_interleaving=true",
+        "--benchmark_report_aggregates_only=true", "--benchmark_min_time=0.2"};
+    for (std::string& flag : defaults) {
+        arguments.push_back(flag.data());
+    }
+    arguments.insert(arguments.end(), argv + 1, argv + argc);
+    int count = static_cast<int>(arguments.size());
+    benchmark::Initialize(&count, arguments.data());
+    if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) {
         return 1;
     }
     SoSeparator* root = startRun();
@@ -135,7 +147,11 @@ int main(int argc, char** argv)
     }
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatios();
+    std::vector<std::string> kernels;
+    for (const KernelPair& pair : kernelPairs) {
+        kernels.push_back(pair.name);
+    }
+    reporter.printRatios(kernels);
     benchmark::Shutdown();
 
     tickSensor->unschedule();

@@ -19,8 +19,6 @@ double toMicroseconds(double value, benchmark::TimeUnit unit)
     return value;
 }
 
-const std::string oursSuffix = "/ours";
-
 }
 
 void RatioReporter::ReportRuns(const std::vector<Run>& runs)
@@ -36,9 +34,6 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs)
             continue;
         }
         const std::string name = run.run_name.str();
-        if (microseconds.count(name) == 0) {
-            order.push_back(name);
-        }
         if (median || fromMedian.count(name) == 0) {
             microseconds[name] = toMicroseconds(run.GetAdjustedRealTime(), run.time_unit);
         }
@@ -48,19 +43,16 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs)
     }
 }
 
-void RatioReporter::printRatios() const
+void RatioReporter::printRatios(const std::vector<std::string>& kernels) const
 {
     std::printf("\n%-28s %12s %16s %18s\n", "kernel", "ours (us)", "reference (us)", "reference / ours");
-    for (const std::string& name : order) {
-        if (name.size() <= oursSuffix.size() || name.compare(name.size() - oursSuffix.size(), oursSuffix.size(), oursSuffix) != 0) {
-            continue;
-        }
-        const std::string kernel = name.substr(0, name.size() - oursSuffix.size());
+    for (const std::string& kernel : kernels) {
+        const auto ours = microseconds.find(kernel + "/ours");
         const auto reference = microseconds.find(kernel + "/reference");
-        if (reference == microseconds.end()) {
+        if (ours == microseconds.end() || reference == microseconds.end()) {
             continue;
         }
-        const double ours = microseconds.at(name);
-        std::printf("%-28s %12.3f %16.3f %18.2f\n", kernel.c_str(), ours, reference->second, reference->second / ours);
+        std::printf("%-28s %12.3f %16.3f %18.2f\n", kernel.c_str(), ours->second, reference->second,
+            reference->second / ours->second);
     }
 }

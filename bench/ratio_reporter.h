@@ -13,11 +13,11 @@
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override;
-    void printRatios() const;
+    // One line per kernel, in the order given.
+    void printRatios(const std::vector<std::string>& kernels) const;
 
 private:
-    // Microseconds per call, by benchmark name, in the order they ran.
-    std::vector<std::string> order;
+    // Microseconds per call, by benchmark name.
     std::map<std::string, double> microseconds;
     // Names whose time is the median of repetitions.
     std::set<std::string> fromMedian;
