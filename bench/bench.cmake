@@ -7,9 +7,14 @@ function(pelmora_bench_build size core)
   add_executable(${kernels}
     bench/kernel_bench.cpp
     bench/ratio_reporter.cpp
-    bench/water_state.cpp
+    tests/water_state.cpp
     tests/reference_kernels.cpp
   )
   target_include_directories(${kernels} PRIVATE bench tests)
   target_link_libraries(${kernels} PRIVATE ${core} benchmark::benchmark)
+
+  set(soak pelmora-soak-${size})
+  add_executable(${soak} bench/soak.cpp tests/water_survey.cpp)
+  target_include_directories(${soak} PRIVATE tests)
+  target_link_libraries(${soak} PRIVATE ${core})
 endfunction()
