@@ -8,6 +8,7 @@ packages=(
   libcoin-dev libsimage-dev libsoqt520-dev libx11-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick libgl1-mesa-dri
+  valgrind python3
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "surface/caustic_texture.h"
 
 #include <cmath>
+#include <cstring>
 
 #include <Inventor/SbVec2s.h>
 #include <Inventor/nodes/SoTexture2.h>
@@ -15,18 +16,72 @@ namespace {
 
 constexpr unsigned char fullLight = 255;
 
-// Pattern texel for a ray's hit coordinate. Out-of-range hits, however wild the
-// heights (even NaN), sample the nearest edge; the comparisons happen before
-// the conversion so that no value outside int ever gets converted.
-int patternTexel(double coordinate)
+// Cells of one grid row that bend the light: columns 1 ... gridSize - 2.
+constexpr int rowCells = gridSize - 2;
+
+// One grid row's rays, a row at a time in small arrays. Each pass below is a
+// loop of independent cells with short chains, which the compiler runs
+// several cells per instruction; the square root and the four divisions per
+// cell are what bounds the whole update.
+struct RowRays {
+    double mx[rowCells];
+    double my[rowCells];
+    double length[rowCells];
+    double t[rowCells];
+    double column[rowCells];
+    double patternRow[rowCells];
+};
+
+// A ray's hit coordinate clamped onto the pattern: however wild the heights,
+// even NaN, it lands on the nearest edge. Clamped in double, so that no value
+// outside int ever gets converted; NaN fails the first test and becomes 0.
+double onPattern(double coordinate)
 {
-    if (coordinate >= patternSize) {
-        return patternSize - 1;
+    const double aboveZero = coordinate > 0.0 ? coordinate : 0.0;
+    return aboveZero < patternSize - 1 ? aboveZero : patternSize - 1;
+}
+
+// Each pass is built twice, for plain x86-64 and for AVX2, and the loader
+// picks one for the processor: a four-lane division or square root costs what
+// a single one does, and every lane rounds exactly as a scalar register would.
+
+// The normal of each cell of grid row i, its length, and how far along it the floor lies.
+__attribute__((target_clones("avx2", "default")))
+void traceNormals(int i, RowRays& rays)
+{
+    const double* up = heights + (i - 1) * gridStride;
+    const double* row = heights + i * gridStride;
+    const double* down = heights + (i + 1) * gridStride;
+    for (int k = 0; k < rowCells; ++k) {
+        const int j = k + 1;
+        const double dRow = up[j] - down[j];
+        const double dCol = row[j - 1] - row[j + 1];
+        // The surface normal is the cross product of the tangents (1, 0, dRow) and (0, 1, dCol).
+        const double mx = -dRow;
+        const double my = -dCol;
+        const double mz = 1.0;
+        rays.mx[k] = mx;
+        rays.my[k] = my;
+        rays.length[k] = std::sqrt(mz * mz + my * my + mx * mx);
     }
-    if (coordinate > 0.0) {
-        return static_cast<int>(coordinate);
+    for (int k = 0; k < rowCells; ++k) {
+        const double mz = 1.0;
+        const double nz = mz / rays.length[k];
+        rays.t[k] = floorDepth / nz;
     }
-    return 0;
+}
+
+// Where each ray of grid row i meets the floor, clamped onto the pattern.
+__attribute__((target_clones("avx2", "default")))
+void landRays(int i, RowRays& rays)
+{
+    for (int k = 0; k < rowCells; ++k) {
+        const int j = k + 1;
+        const double nx = rays.mx[k] / rays.length[k];
+        const double ny = rays.my[k] / rays.length[k];
+        rays.column[k] = onPattern(rays.t[k] * nx + 2 * i + patternOffset);
+        rays.patternRow[k] = onPattern(rays.t[k] * ny + 2 * j + patternOffset);
+    }
 }
 
 }
@@ -52,31 +107,16 @@ void buildLightPattern()
 
 void updateCausticTexture()
 {
+    RowRays rays;
     for (int i = 1; i <= gridSize - 2; ++i) {
-        const double* up = heights + (i - 1) * gridStride;
-        const double* row = heights + i * gridStride;
-        const double* down = heights + (i + 1) * gridStride;
+        traceNormals(i, rays);
+        landRays(i, rays);
+        // Read the light that lands there; truncation picks the texel the hit lies in.
         unsigned char* pixel = causticImage + ((gridSize - i) * gridSize + 1) * pixelBytes;
-        for (int j = 1; j <= gridSize - 2; ++j, pixel += pixelBytes) {
-            const double dRow = up[j] - down[j];
-            const double dCol = row[j - 1] - row[j + 1];
-            // The surface normal is the cross product of the tangents (1, 0, dRow) and (0, 1, dCol).
-            const double mx = -dRow;
-            const double my = -dCol;
-            const double mz = 1.0;
-            const double length = std::sqrt(mz * mz + my * my + mx * mx);
-            const double nx = mx / length;
-            const double ny = my / length;
-            const double nz = mz / length;
-            // Follow the normal down to the floor and read the light that lands there.
-            const double t = floorDepth / nz;
-            const int a = patternTexel(t * nx + 2 * i + patternOffset);
-            const int b = patternTexel(t * ny + 2 * j + patternOffset);
-            const unsigned char* source = lightPattern + (b * patternSize + a) * pixelBytes;
-            pixel[0] = source[0];
-            pixel[1] = source[1];
-            pixel[2] = source[2];
-            pixel[3] = source[3];
+        for (int k = 0; k < rowCells; ++k) {
+            const int a = static_cast<int>(rays.column[k]);
+            const int b = static_cast<int>(rays.patternRow[k]);
+            std::memcpy(pixel + k * pixelBytes, lightPattern + (b * patternSize + a) * pixelBytes, pixelBytes);
         }
     }
     causticTexture->image.setValue(SbVec2s(gridSize, gridSize), pixelBytes, causticImage, SoSFImage::COPY);

@@ -148,10 +148,12 @@ void updateSurfaceCoordinates()
     if (coordinates == nullptr) {
         return;
     }
+    // The build laid out x and y and nothing moves them since, so a refresh writes z alone.
     for (int i = 0; i < gridSize; ++i) {
         const double* row = heights + i * gridStride;
+        SbVec3f* vertex = surfaceVertices + i * gridSize;
         for (int j = 0; j < gridSize; ++j) {
-            surfaceVertices[i * gridSize + j].setValue(vertexLine(i), vertexLine(j), surfaceZ(row[j]));
+            vertex[j][2] = surfaceZ(row[j]);
         }
     }
     coordinates->point.setValues(0, surfaceVertexCount, surfaceVertices);

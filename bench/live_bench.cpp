@@ -1,0 +1,223 @@
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include <GL/gl.h>
+
+#include <Inventor/Qt/SoQt.h>
+#include <Inventor/SoDB.h>
+#include <Inventor/actions/SoGLRenderAction.h>
+#include <Inventor/nodekits/SoShapeKit.h>
+#include <Inventor/nodes/SoCoordinate3.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoTexture2.h>
+#include <Inventor/sensors/SoAlarmSensor.h>
+#include <Inventor/sensors/SoIdleSensor.h>
+
+#include "app/frame_tick.h"
+#include "app/scene_assembly.h"
+#include "app/viewer_binding.h"
+#include "config/build_config.h"
+#include "sim/height_field.h"
+#include "surface/caustic_texture.h"
+#include "surface/water_surface.h"
+
+// The live program's start-up and frame tick in a real window, run for a
+// fixed time, with clocks around the tick and around each drawn frame.
+// Afterwards the same window and scene time each part alone, to split the
+// tick and the frame into their pieces. Usage, under an X server, from the
+// data folder: pelmora-live-N [seconds]. If PELMORA_LAUNCH_NS holds the
+// wall-clock time in nanoseconds at which the program was launched, start-up
+// is also reported from then.
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr double defaultSeconds = 10.0;
+
+// Calls of each piece when the pieces are timed alone.
+constexpr int calibrationCalls = 200;
+
+double secondsBetween(Clock::time_point start, Clock::time_point end)
+{
+    return std::chrono::duration<double>(end - start).count();
+}
+
+struct LiveCounts {
+    long ticks = 0;
+    double tickSeconds = 0.0;
+    long frames = 0;
+    double frameSeconds = 0.0;
+    double traversalSeconds = 0.0;
+    bool drawn = false;
+    Clock::time_point firstFrameDrawn;
+    std::string renderer;
+};
+
+LiveCounts live;
+
+// The viewer with clocks: redraw() is a whole frame (the scene graph's
+// traversal and GL calls, then the buffer swap that makes llvmpipe rasterise
+// and hands the picture to the X server); actualRedraw() is the traversal alone.
+class TimedViewer : public ExaminerViewer {
+public:
+    TimedViewer(BindingWindow parent)
+        : ExaminerViewer(parent, nullptr, TRUE, FullViewer::BUILD_ALL, Viewer::BROWSER)
+    {
+    }
+
+protected:
+    void redraw() override
+    {
+        const Clock::time_point start = Clock::now();
+        ExaminerViewer::redraw();
+        const Clock::time_point end = Clock::now();
+        ++live.frames;
+        live.frameSeconds += secondsBetween(start, end);
+        if (!live.drawn) {
+            live.drawn = true;
+            live.firstFrameDrawn = end;
+        }
+    }
+
+    void actualRedraw() override
+    {
+        const Clock::time_point start = Clock::now();
+        ExaminerViewer::actualRedraw();
+        live.traversalSeconds += secondsBetween(start, Clock::now());
+        if (live.renderer.empty()) {
+            live.renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+        }
+    }
+};
+
+void timedTick(void* data, SoSensor* sensor)
+{
+    const Clock::time_point start = Clock::now();
+    frameTick(data, sensor);
+    live.tickSeconds += secondsBetween(start, Clock::now());
+    ++live.ticks;
+}
+
+void endRun(void*, SoSensor*)
+{
+    SoQt::exitMainLoop();
+}
+
+// Microseconds per call of a piece, over calibrationCalls calls.
+template <typename Piece>
+double microsecondsPerCall(Piece piece)
+{
+    const Clock::time_point start = Clock::now();
+    for (int n = 0; n < calibrationCalls; ++n) {
+        piece();
+    }
+    return secondsBetween(start, Clock::now()) * 1.0e6 / calibrationCalls;
+}
+
+double percentOf(double part, double whole)
+{
+    return 100.0 * part / whole;
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    const Clock::time_point mainStart = Clock::now();
+    const double seconds = argc > 1 ? std::atof(argv[1]) : defaultSeconds;
+    BindingWindow mainWindow = initBinding(argc, argv, argv[0], "SoWin");
+    if (mainWindow == nullptr) {
+        std::fprintf(stderr, "no display to open a window on\n");
+        return 1;
+    }
+    const Clock::time_point bindingReady = Clock::now();
+    SoSeparator* sceneRoot = assembleScene();
+    const Clock::time_point sceneReady = Clock::now();
+    auto* viewer = new TimedViewer(mainWindow);
+    viewer->setSceneGraph(sceneRoot);
+    viewer->setTitle("Pel Mora");
+    viewer->setTransparencyType(SoGLRenderAction::SORTED_OBJECT_BLEND);
+    viewer->show();
+    auto* idle = new SoIdleSensor;
+    idle->setFunction(timedTick);
+    idle->schedule();
+    showWindow(mainWindow);
+    const Clock::time_point viewerReady = Clock::now();
+
+    SoAlarmSensor stop(endRun, nullptr);
+    stop.setTimeFromNow(SbTime(seconds));
+    stop.schedule();
+    const Clock::time_point loopStart = Clock::now();
+    runMainLoop();
+    const double wall = secondsBetween(loopStart, Clock::now());
+    idle->unschedule();
+    // The pieces' own frames below count apart from the run's.
+    const LiveCounts run = live;
+
+    // The pieces alone, in the same window with the same scene.
+    auto* coordinates = static_cast<SoCoordinate3*>(waterKit->getPart("coordinate3", FALSE));
+    const double stepUs = microsecondsPerCall([] { stepSimulation(); });
+    const double causticUs = microsecondsPerCall([] { updateCausticTexture(); });
+    const double meshUs = microsecondsPerCall([] { updateSurfaceCoordinates(); });
+    const double imageNoticeUs = microsecondsPerCall([] { causticTexture->image.touch(); });
+    const double pointNoticeUs = microsecondsPerCall([coordinates] { coordinates->point.touch(); });
+    const double frameUs = microsecondsPerCall([viewer] { viewer->render(); });
+    const double frameNewMeshUs = microsecondsPerCall([viewer, coordinates] {
+        coordinates->point.touch();
+        viewer->render();
+    });
+    const double frameNewImageUs = microsecondsPerCall([viewer] {
+        causticTexture->image.touch();
+        viewer->render();
+    });
+
+    const long refreshes = run.ticks / refreshInterval;
+    const double stepShare = run.ticks * stepUs * 1.0e-6;
+    const double causticShare = refreshes * (causticUs - imageNoticeUs) * 1.0e-6;
+    const double meshShare = refreshes * (meshUs - pointNoticeUs) * 1.0e-6;
+    const double noticeShare = refreshes * (imageNoticeUs + pointNoticeUs) * 1.0e-6;
+    const double swapSeconds = run.frameSeconds - run.traversalSeconds;
+    const SbVec2s size = viewer->getSize();
+
+    std::printf("pelmora-live-%d: %.1f s in a %d x %d window, %s\n", gridSize, wall, size[0], size[1],
+        run.renderer.c_str());
+    std::printf("  ticks per second                 %10.1f\n", run.ticks / wall);
+    std::printf("  frames drawn per second          %10.1f\n", run.frames / wall);
+    std::printf("  share of the time\n");
+    std::printf("    in the tick                    %9.1f %%\n", percentOf(run.tickSeconds, wall));
+    std::printf("      step (estimated)             %9.1f %%\n", percentOf(stepShare, wall));
+    std::printf("      caustic (estimated)          %9.1f %%\n", percentOf(causticShare, wall));
+    std::printf("      mesh refresh (estimated)     %9.1f %%\n", percentOf(meshShare, wall));
+    std::printf("      notification (estimated)     %9.1f %%\n", percentOf(noticeShare, wall));
+    std::printf("    drawing frames                 %9.1f %%\n", percentOf(run.frameSeconds, wall));
+    std::printf("      scene traversal and GL calls %9.1f %%\n", percentOf(run.traversalSeconds, wall));
+    std::printf("      rasterising and presenting   %9.1f %%\n", percentOf(swapSeconds, wall));
+    std::printf("    elsewhere (event loop, X)      %9.1f %%\n",
+        percentOf(wall - run.tickSeconds - run.frameSeconds, wall));
+    std::printf("  pieces alone, microseconds per call\n");
+    std::printf("    step                           %10.1f\n", stepUs);
+    std::printf("    caustic update with its notice %10.1f\n", causticUs);
+    std::printf("    mesh refresh with its notice   %10.1f\n", meshUs);
+    std::printf("    notice of the caustic image    %10.1f\n", imageNoticeUs);
+    std::printf("    notice of the mesh points      %10.1f\n", pointNoticeUs);
+    std::printf("    frame, nothing changed         %10.1f\n", frameUs);
+    std::printf("    frame after the mesh changed   %10.1f\n", frameNewMeshUs);
+    std::printf("    frame after the image changed  %10.1f\n", frameNewImageUs);
+    std::printf("  start-up, milliseconds from main()\n");
+    std::printf("    binding and window             %10.1f\n", secondsBetween(mainStart, bindingReady) * 1e3);
+    std::printf("    scene assembled                %10.1f\n", secondsBetween(mainStart, sceneReady) * 1e3);
+    std::printf("    viewer shown                   %10.1f\n", secondsBetween(mainStart, viewerReady) * 1e3);
+    std::printf("    first frame drawn              %10.1f\n", secondsBetween(mainStart, run.firstFrameDrawn) * 1e3);
+    if (const char* launch = std::getenv("PELMORA_LAUNCH_NS")) {
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        const double nowNs = now.tv_sec * 1.0e9 + now.tv_nsec;
+        const double sinceFirstFrame = secondsBetween(run.firstFrameDrawn, Clock::now()) * 1.0e9;
+        const double launchToFirstFrameMs = (nowNs - sinceFirstFrame - std::atof(launch)) * 1.0e-6;
+        std::printf("    first frame drawn, from launch %10.1f\n", launchToFirstFrameMs);
+    }
+    return 0;
+}
