@@ -8,16 +8,7 @@ root=$(pwd)
 seconds=${1:-10}
 build=$(cd "${2:-build}" && pwd)
 
-display_file=$(mktemp)
-Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$display_file" 2>/dev/null &
-xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null; rm -f "$display_file"' EXIT
-for _ in $(seq 100); do
-  [ -s "$display_file" ] && break
-  sleep 0.1
-done
-export DISPLAY=":$(head -n1 "$display_file")"
-export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+source scripts/virtual-display.sh
 
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
 cd "$root/data"

@@ -27,12 +27,11 @@ std::vector<std::string> refreshes;
 void noteCaustic(void*, SoSensor*) { refreshes.push_back("caustic"); }
 void noteMesh(void*, SoSensor*) { refreshes.push_back("mesh"); }
 
-class FrameTick : public ::testing::Test {
+class FrameTick : public RunningPool {
 protected:
     void SetUp() override
     {
-        root = startRun();
-        sensor = new SoIdleSensor;
+        RunningPool::SetUp();
         causticWatch = new SoFieldSensor(noteCaustic, nullptr);
         meshWatch = new SoFieldSensor(noteMesh, nullptr);
         // Priority 0: the callbacks run at the moment the field changes.
@@ -46,19 +45,9 @@ protected:
     {
         delete meshWatch;
         delete causticWatch;
-        sensor->unschedule();
-        delete sensor;
-        root->unref();
+        RunningPool::TearDown();
     }
 
-    void tick()
-    {
-        sensor->unschedule();
-        frameTick(nullptr, sensor);
-    }
-
-    SoSeparator* root = nullptr;
-    SoIdleSensor* sensor = nullptr;
     SoFieldSensor* causticWatch = nullptr;
     SoFieldSensor* meshWatch = nullptr;
 };

@@ -23,26 +23,8 @@ constexpr int P = patternSize;
 
 // The program's kernels are tuned for speed; these cases hold them to the
 // plain loops of their formulas, bit for bit, from the same states.
-class KernelsMatchTheirFormulas : public ::testing::Test {
+class KernelsMatchTheirFormulas : public RunningPool {
 protected:
-    void SetUp() override
-    {
-        root = startRun();
-        sensor = new SoIdleSensor;
-    }
-    void TearDown() override
-    {
-        sensor->unschedule();
-        delete sensor;
-        root->unref();
-    }
-
-    void tick()
-    {
-        sensor->unschedule();
-        frameTick(nullptr, sensor);
-    }
-
     void referenceTick()
     {
         sensor->unschedule();
@@ -72,9 +54,6 @@ protected:
             tick();
         }
     }
-
-    SoSeparator* root = nullptr;
-    SoIdleSensor* sensor = nullptr;
 };
 
 // Heights whose slopes send rays past every edge of the pattern and onto it.

@@ -2,10 +2,13 @@
 
 #include <cstdint>
 
+#include <gtest/gtest.h>
+
 #include <Inventor/SoDB.h>
 #include <Inventor/nodekits/SoNodeKit.h>
 #include <Inventor/nodes/SoGroup.h>
 #include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/sensors/SoIdleSensor.h>
 
 #include "app/frame_tick.h"
 #include "app/scene_assembly.h"
@@ -43,3 +46,29 @@ inline SoSeparator* startRun()
     root->ref();
     return root;
 }
+
+// A fresh run and a real idle sensor for the tick to schedule again; the test
+// drives the ticks itself, as the event loop would one idle moment at a time.
+class RunningPool : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root = startRun();
+        sensor = new SoIdleSensor;
+    }
+    void TearDown() override
+    {
+        sensor->unschedule();
+        delete sensor;
+        root->unref();
+    }
+
+    void tick()
+    {
+        sensor->unschedule();
+        frameTick(nullptr, sensor);
+    }
+
+    SoSeparator* root = nullptr;
+    SoIdleSensor* sensor = nullptr;
+};

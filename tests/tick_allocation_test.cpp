@@ -26,32 +26,26 @@ void noteNotification(void*, SoSensor*)
 // The live program with its window left out: the tick runs as the idle sensor
 // runs it, and a sensor on the root stands in for the viewer's redraw trigger,
 // run from the delay queue after every tick as the event loop would.
-class TickAllocation : public ::testing::Test {
+class TickAllocation : public RunningPool {
 protected:
     void SetUp() override
     {
-        root = startRun();
-        tickSensor = new SoIdleSensor;
+        RunningPool::SetUp();
         rootSensor = new SoNodeSensor(noteNotification, nullptr);
         rootSensor->attach(root);
     }
     void TearDown() override
     {
         delete rootSensor;
-        tickSensor->unschedule();
-        delete tickSensor;
-        root->unref();
+        RunningPool::TearDown();
     }
 
-    void tick()
+    void tickAndNotify()
     {
-        tickSensor->unschedule();
-        frameTick(nullptr, tickSensor);
+        tick();
         SoDB::getSensorManager()->processDelayQueue(FALSE);
     }
 
-    SoSeparator* root = nullptr;
-    SoIdleSensor* tickSensor = nullptr;
     SoNodeSensor* rootSensor = nullptr;
 };
 
@@ -76,7 +70,7 @@ const unsigned char* imageStorage()
 TEST_F(TickAllocation, ThousandTicksAfterTheFirstRefreshAllocateNothing)
 {
     for (int n = 0; n < refreshInterval; ++n) {
-        tick();
+        tickAndNotify();
     }
     const SbVec3f* mesh = meshStorage();
     const unsigned char* image = imageStorage();
@@ -84,7 +78,7 @@ TEST_F(TickAllocation, ThousandTicksAfterTheFirstRefreshAllocateNothing)
     sceneNotifications = 0;
     const long before = allocationCount;
     for (int n = 0; n < 1000; ++n) {
-        tick();
+        tickAndNotify();
     }
     EXPECT_EQ(allocationCount - before, 0);
     // The copies were really made and reached the root: one redraw per refresh.
@@ -97,12 +91,12 @@ TEST_F(TickAllocation, ThousandTicksAfterTheFirstRefreshAllocateNothing)
 TEST_F(TickAllocation, TicksWithoutARefreshNeverTouchTheScene)
 {
     for (int n = 0; n < refreshInterval; ++n) {
-        tick();
+        tickAndNotify();
     }
     sceneNotifications = 0;
-    tick();
-    tick();
+    tickAndNotify();
+    tickAndNotify();
     EXPECT_EQ(sceneNotifications, 0);
-    tick();
+    tickAndNotify();
     EXPECT_EQ(sceneNotifications, 1);
 }
