@@ -122,6 +122,14 @@ protected:
         return picture;
     }
 
+    // The default frame, rendered into the test's folder; failures are recorded, not thrown.
+    Picture pictureAtTick300()
+    {
+        const ProgramRun run = render({"--ticks=300"}, folder);
+        EXPECT_EQ(run.status, 0) << run.errors;
+        return run.status == 0 ? frame(folder, 300) : Picture();
+    }
+
     std::string subfolder(const std::string& name)
     {
         const std::string path = folder + "/" + name;
@@ -189,9 +197,7 @@ TEST_F(Render, FrameDoesNotDependOnTheFramesBeforeIt)
 
 TEST_F(Render, WaterIsBlueTinted)
 {
-    const ProgramRun run = render({"--ticks=300"}, folder);
-    ASSERT_EQ(run.status, 0) << run.errors;
-    const Picture picture = frame(folder, 300);
+    const Picture picture = pictureAtTick300();
     ASSERT_FALSE(HasFailure());
     const MeanColour water = meanColour(picture, patchOnPicture(bareWater, pictureWidth, pictureHeight));
     EXPECT_GE(water.blue - water.red, 30.0) << "water " << describe(water) << ", expected blue 30 above red";
@@ -201,9 +207,7 @@ TEST_F(Render, WaterIsBlueTinted)
 
 TEST_F(Render, CausticStripesShowThroughTheWater)
 {
-    const ProgramRun run = render({"--ticks=300"}, folder);
-    ASSERT_EQ(run.status, 0) << run.errors;
-    const Picture picture = frame(folder, 300);
+    const Picture picture = pictureAtTick300();
     ASSERT_FALSE(HasFailure());
     for (const WorldPatch& lightPatch : lightBands) {
         const MeanColour light = meanColour(picture, patchOnPicture(lightPatch, pictureWidth, pictureHeight));
@@ -221,9 +225,7 @@ TEST_F(Render, CausticStripesShowThroughTheWater)
 #ifdef PELMORA_WITH_MODEL
 TEST_F(Render, ModelRegionDiffersFromBareWater)
 {
-    const ProgramRun run = render({"--ticks=300"}, folder);
-    ASSERT_EQ(run.status, 0) << run.errors;
-    const Picture picture = frame(folder, 300);
+    const Picture picture = pictureAtTick300();
     ASSERT_FALSE(HasFailure());
     const MeanColour model = meanColour(picture, patchOnPicture(cornerMiddle, pictureWidth, pictureHeight));
     const MeanColour water = meanColour(picture, patchOnPicture(bareWater, pictureWidth, pictureHeight));
@@ -237,9 +239,7 @@ TEST_F(Render, ModelRegionDiffersFromBareWater)
 #else
 TEST_F(Render, CornerRegionWithoutTheModelShowsBlockOrWater)
 {
-    const ProgramRun run = render({"--ticks=300"}, folder);
-    ASSERT_EQ(run.status, 0) << run.errors;
-    const Picture picture = frame(folder, 300);
+    const Picture picture = pictureAtTick300();
     ASSERT_FALSE(HasFailure());
     const MeanColour corner = meanColour(picture, patchOnPicture(cornerMiddle, pictureWidth, pictureHeight));
 #ifdef PELMORA_WITH_BASIN
