@@ -11,7 +11,7 @@
 #include <Inventor/sensors/SoIdleSensor.h>
 
 #include "app/frame_tick.h"
-#include "app/scene_assembly.h"
+#include "app/headless_run.h"
 #include "sim/random_source.h"
 
 // The scene database and node kits, as the viewer binding would start them.
@@ -38,13 +38,7 @@ T* childAs(SoNode* group, int n)
 // root is referenced; release it with unref.
 inline SoSeparator* startRun()
 {
-    initScene();
-    randomState = 1u;
-    tickCount = 0;
-    dropCountdown = firstDropCountdown;
-    SoSeparator* root = assembleScene();
-    root->ref();
-    return root;
+    return startHeadlessRun();
 }
 
 // A fresh run and a real idle sensor for the tick to schedule again; the test
