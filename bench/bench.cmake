@@ -1,30 +1,39 @@
 # Benchmarks of one build: the kernels against their plain references, the
-# headless soak run, and the live window's harness.
+# headless soak run, and the live window's harness. Each is also a test entry
+# that the default test run leaves out: ctest -L bench, ctest -L soak.
 find_package(benchmark REQUIRED)
 find_package(OpenGL REQUIRED)
 
 function(pelmora_bench_build size core)
-  # Timings under the sanitizers would mean nothing; their build runs the tests only.
-  if(PELMORA_SANITIZE)
-    return()
-  endif()
-
   set(kernels pelmora-bench-${size})
   add_executable(${kernels}
     bench/kernel_bench.cpp
     bench/ratio_reporter.cpp
-    tests/water_state.cpp
-    tests/reference_kernels.cpp
+    tests/support/pool.cpp
+    tests/support/water_state.cpp
+    tests/support/reference_kernels.cpp
   )
   target_include_directories(${kernels} PRIVATE bench tests)
-  target_link_libraries(${kernels} PRIVATE ${core} benchmark::benchmark)
+  target_link_libraries(${kernels} PRIVATE ${core} benchmark::benchmark GTest::gtest)
 
   set(soak pelmora-soak-${size})
-  add_executable(${soak} bench/soak.cpp tests/water_survey.cpp)
+  add_executable(${soak} bench/soak.cpp tests/support/water_survey.cpp)
   target_include_directories(${soak} PRIVATE tests)
   target_link_libraries(${soak} PRIVATE ${core})
 
   set(live pelmora-live-${size})
   add_executable(${live} bench/live_bench.cpp src/app/viewer_binding.cpp)
   target_link_libraries(${live} PRIVATE ${core} SoQt::SoQt X11::X11 OpenGL::GL)
+
+  foreach(target IN ITEMS ${kernels} ${soak} ${live})
+    pelmora_plain_only(${target})
+  endforeach()
+
+  add_test(NAME ${size}/KernelBench CONFIGURATIONS RelWithDebInfo COMMAND ${kernels})
+  add_test(NAME ${size}/Soak.MillionTicks CONFIGURATIONS RelWithDebInfo COMMAND ${soak} 1000000)
+  add_test(NAME ${size}/LiveBench CONFIGURATIONS RelWithDebInfo COMMAND pelmora-test-display run $<TARGET_FILE:${live}> 10)
+  set_tests_properties(${size}/KernelBench ${size}/LiveBench PROPERTIES LABELS "bench" RUN_SERIAL TRUE
+    WORKING_DIRECTORY ${PELMORA_DATA_DIR})
+  set_tests_properties(${size}/Soak.MillionTicks PROPERTIES LABELS "soak" WORKING_DIRECTORY ${PELMORA_DATA_DIR}
+    TIMEOUT 3600)
 endfunction()

@@ -5,18 +5,19 @@
 
 #include <benchmark/benchmark.h>
 
+#include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/sensors/SoIdleSensor.h>
 
 #include "app/frame_tick.h"
 #include "ratio_reporter.h"
-#include "reference_kernels.h"
-#include "scene_support.h"
+#include "support/reference_kernels.h"
+#include "app/headless_run.h"
 #include "sim/boundary_cells.h"
 #include "sim/height_field.h"
 #include "sim/random_drops.h"
 #include "surface/caustic_texture.h"
 #include "surface/water_surface.h"
-#include "water_state.h"
+#include "support/water_state.h"
 
 namespace {
 
@@ -127,7 +128,7 @@ int main(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) {
         return 1;
     }
-    SoSeparator* root = startRun();
+    SoSeparator* root = startHeadlessRun();
     tickSensor = new SoIdleSensor;
     for (int n = 0; n < warmUpTicks; ++n) {
         ourTick();

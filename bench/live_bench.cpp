@@ -2,7 +2,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <unistd.h>
 
 #include <GL/gl.h>
 
@@ -28,9 +31,8 @@
 // fixed time, with clocks around the tick and around each drawn frame.
 // Afterwards the same window and scene time each part alone, to split the
 // tick and the frame into their pieces. Usage, under an X server, from the
-// data folder: pelmora-live-N [seconds]. If PELMORA_LAUNCH_NS holds the
-// wall-clock time in nanoseconds at which the program was launched, start-up
-// is also reported from then.
+// data folder: pelmora-live-N [seconds]. Start-up is reported from main() and
+// from the moment the process was started, as the kernel recorded it.
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -115,6 +117,21 @@ double microsecondsPerCall(Piece piece)
         piece();
     }
     return secondsBetween(start, Clock::now()) * 1.0e6 / calibrationCalls;
+}
+
+// When this process was started, in seconds since boot, to the kernel's clock tick.
+double processStart()
+{
+    std::ifstream stat("/proc/self/stat");
+    std::string line;
+    std::getline(stat, line);
+    // The fields after the command's closing parenthesis; the start time is the 20th of them.
+    std::istringstream fields(line.substr(line.rfind(')') + 2));
+    std::string field;
+    for (int n = 0; n < 20; ++n) {
+        fields >> field;
+    }
+    return std::stod(field) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 double percentOf(double part, double whole)
@@ -211,13 +228,10 @@ int main(int argc, char** argv)
     std::printf("    scene assembled                %10.1f\n", secondsBetween(mainStart, sceneReady) * 1e3);
     std::printf("    viewer shown                   %10.1f\n", secondsBetween(mainStart, viewerReady) * 1e3);
     std::printf("    first frame drawn              %10.1f\n", secondsBetween(mainStart, run.firstFrameDrawn) * 1e3);
-    if (const char* launch = std::getenv("PELMORA_LAUNCH_NS")) {
-        timespec now{};
-        clock_gettime(CLOCK_REALTIME, &now);
-        const double nowNs = now.tv_sec * 1.0e9 + now.tv_nsec;
-        const double sinceFirstFrame = secondsBetween(run.firstFrameDrawn, Clock::now()) * 1.0e9;
-        const double launchToFirstFrameMs = (nowNs - sinceFirstFrame - std::atof(launch)) * 1.0e-6;
-        std::printf("    first frame drawn, from launch %10.1f\n", launchToFirstFrameMs);
-    }
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    const double sinceFirstFrame = secondsBetween(run.firstFrameDrawn, Clock::now());
+    const double firstFrame = now.tv_sec + now.tv_nsec * 1.0e-9 - sinceFirstFrame;
+    std::printf("    first frame drawn, from launch %10.1f\n", (firstFrame - processStart()) * 1e3);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include <Inventor/SoDB.h>
+#include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/sensors/SoIdleSensor.h>
 #include <Inventor/sensors/SoNodeSensor.h>
 #include <Inventor/sensors/SoSensorManager.h>
@@ -11,8 +12,8 @@
 #include "app/frame_tick.h"
 #include "config/build_config.h"
 #include "sim/height_field.h"
-#include "scene_support.h"
-#include "water_survey.h"
+#include "app/headless_run.h"
+#include "support/water_survey.h"
 
 // A long headless run of one build: Coin and the scene as start-up makes
 // them, no window, the tick called as the idle sensor would call it and the
@@ -48,7 +49,7 @@ void noteRedraw(void*, SoSensor*) {}
 int main(int argc, char** argv)
 {
     const long ticks = argc > 1 ? std::atol(argv[1]) : defaultTicks;
-    SoSeparator* root = startRun();
+    SoSeparator* root = startHeadlessRun();
     auto* tickSensor = new SoIdleSensor;
     auto* redrawSensor = new SoNodeSensor(noteRedraw, nullptr);
     redrawSensor->attach(root);

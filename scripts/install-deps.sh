@@ -4,8 +4,8 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ make pkg-config dpkg-dev
-  libcoin-dev libsimage-dev libsoqt520-dev libx11-dev
+  cmake ninja-build g++ pkg-config dpkg-dev
+  libcoin-dev libsimage-dev libsoqt520-dev libx11-dev libxcomposite-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick libgl1-mesa-dri
   valgrind python3

@@ -12,22 +12,24 @@ case "$size" in
   *) echo "usage: scripts/run.sh [25|50|100]" >&2; exit 2 ;;
 esac
 program=pelmora-$size
+bin=$(pwd)/build/RelWithDebInfo
 
 scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
-cmake --build build -j"$(nproc)" --target "$program"
+cmake --preset default > /dev/null
+cmake --build --preset default --target "$program" pelmora-test-display
 
 cd data
 if [ -n "${DISPLAY:-}" ] && xdpyinfo > /dev/null 2>&1; then
-  exec "../build/$program"
+  exec "$bin/$program"
 fi
 
 echo "No display reachable: running $program on a virtual X server for a few seconds and saving a screenshot."
-shot=$(cd .. && pwd)/build/$program.png
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  "../build/$1" 2> /dev/null & pid=$!
-  sleep 6
-  import -window "$(xdotool search --name "Pel Mora" | head -n 1)" "$2"
+shot=$bin/$program.png
+"$bin/pelmora-test-display" run bash -c '
+  "$1" 2> /dev/null & pid=$!
+  window=$(timeout 60 xdotool search --sync --name "Pel Mora" | head -n 1)
+  sleep 3
+  import -window "$window" "$2"
   kill "$pid"
-' run "$program" "$shot"
+' run "$bin/$program" "$shot"
 echo "Screenshot: $shot"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "allocation_counter.h"
+#include "support/allocation_counter.h"
 #include "sim/boundary_cells.h"
 #include "sim/height_field.h"
 #include "sim/random_drops.h"

@@ -3,28 +3,22 @@
 #include <sys/wait.h>
 
 #include <cctype>
-#include <chrono>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <random>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "x_session.h"
+#include "support/pool.h"
+#include "support/program_window.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
-const std::string program = PELMORA_PROGRAM;
-const std::string dataFolder = PELMORA_DATA_DIR;
-
-constexpr double startSeconds = 60.0;
-constexpr double exitSeconds = 30.0;
-
-// How long a damaged program must keep running before it is asked to close.
-constexpr auto runningTime = std::chrono::milliseconds(1500);
+// A damaged program must go on drawing for at least this long before it is closed.
+constexpr double drawingSeconds = 10.0;
 
 enum class Damage { missing, empty, truncated, noise };
 
@@ -68,22 +62,22 @@ std::vector<BadFile> badFiles()
     return cases;
 }
 
-std::string readAll(const std::string& path)
+// A data folder of links to the real files, with one file damaged in place of its link.
+std::string damagedFolder(const BadFile& bad)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-// A copy of the data folder with one file damaged.
-std::string damagedCopy(const BadFile& bad)
-{
-    const std::string folder = ::testing::TempDir() + "pelmora-bad-" + std::to_string(getpid());
-    std::system(("rm -rf '" + folder + "' && cp -r '" + dataFolder + "' '" + folder + "'").c_str());
-    const std::string target = folder + "/" + bad.path;
-    const std::string original = readAll(target);
-    std::remove(target.c_str());
+    const fs::path folder = fs::path(::testing::TempDir()) / ("pelmora-bad-" + std::to_string(getpid()));
+    fs::remove_all(folder);
+    for (const auto& entry : fs::recursive_directory_iterator(PELMORA_DATA_DIR)) {
+        const fs::path place = folder / fs::relative(entry.path(), PELMORA_DATA_DIR);
+        if (entry.is_directory()) {
+            fs::create_directories(place);
+        } else {
+            fs::create_symlink(entry.path(), place);
+        }
+    }
+    const fs::path target = folder / bad.path;
+    const std::string original = fileBytes(target);
+    fs::remove(target);
     if (bad.damage == Damage::missing) {
         return folder;
     }
@@ -107,39 +101,27 @@ void PrintTo(const BadFile& bad, std::ostream* out)
     *out << damageName(bad.damage) << " " << bad.path;
 }
 
-class BadData : public ::testing::TestWithParam<BadFile> {};
+class BadData : public ProgramWindowTest, public ::testing::WithParamInterface<BadFile> {
+protected:
+    void TearDown() override
+    {
+        ProgramWindowTest::TearDown();
+        fs::remove_all(folder);
+    }
+    std::string folder;
+};
 
 }
 
 TEST_P(BadData, ProgramStillRunsAndClosesWithStatusZero)
 {
-    const std::string folder = damagedCopy(GetParam());
-    Display* display = openVirtualDisplay();
-    ASSERT_NE(display, nullptr);
-    const pid_t pid = startProgram(program, folder, virtualDisplay());
-    const Window window = waitForWindow(display, "Pel Mora", startSeconds);
+    folder = damagedFolder(GetParam());
+    ChildSpec spec = poolProgram();
+    spec.directory = folder;
+    ASSERT_TRUE(start(spec)) << "no window; the program " << (running() ? "hung" : "ended");
+    ASSERT_TRUE(keepsDrawing(drawingSeconds)) << "the program " << (running() ? "stopped drawing" : "ended");
     int status = 0;
-    if (window == 0) {
-        const bool ended = waitForExit(pid, status, 0.0);
-        if (!ended) {
-            stopProgram(pid);
-        }
-        XCloseDisplay(display);
-        FAIL() << "no window; the program " << (ended ? "ended" : "hung");
-    }
-    std::this_thread::sleep_for(runningTime);
-    const bool endedEarly = waitForExit(pid, status, 0.0);
-    if (!endedEarly) {
-        requestClose(display, window);
-    }
-    const bool ended = endedEarly || waitForExit(pid, status, exitSeconds);
-    if (!ended) {
-        stopProgram(pid);
-    }
-    XCloseDisplay(display);
-    std::system(("rm -rf '" + folder + "'").c_str());
-    EXPECT_FALSE(endedEarly) << "the program ended before it was closed";
-    ASSERT_TRUE(ended) << "still running after the close request";
+    ASSERT_TRUE(closeAndWait(status)) << "still running after the close request";
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }

@@ -5,7 +5,7 @@
 #include "sim/boundary_cells.h"
 #include "sim/height_field.h"
 #include "sim/random_drops.h"
-#include "test_support.h"
+#include "support/pool.h"
 
 namespace {
 
@@ -108,9 +108,7 @@ TEST(BoundaryPass, SecondPassChangesNothing)
 TEST(BoundaryPass, RestingWaterIsLeftAsItIs)
 {
     clearBoundaryCells();
-    for (int cell = 0; cell < gridCellCount; ++cell) {
-        heights[cell] = restHeight;
-    }
+    fillGrid(heights, restHeight);
     applyBoundaryCells(heights);
     for (int cell = 0; cell < gridCellCount; ++cell) {
         ASSERT_EQ(heights[cell], restHeight);
@@ -173,10 +171,7 @@ TEST(Walls, HeightBehindTheBlockNeverReachesTheWater)
     std::vector<double> clean;
     // Run the same water twice, once with a tall column hidden behind the block.
     for (int run = 0; run < 2; ++run) {
-        for (int cell = 0; cell < gridCellCount; ++cell) {
-            heights[cell] = restHeight;
-            velocities[cell] = 0.0;
-        }
+        stillWater();
         addDrop(K + 3, K + 3, 0.75);
         applyBoundaryCells(heights);
         if (run == 1) {

@@ -8,10 +8,9 @@
 
 #include <Inventor/nodes/SoTexture2.h>
 
-#include "scene_support.h"
+#include "support/pool.h"
 #include "sim/height_field.h"
 #include "surface/caustic_texture.h"
-#include "test_support.h"
 
 namespace {
 
@@ -31,9 +30,7 @@ const unsigned char* imagePixel(int row, int column)
 
 void flatWater()
 {
-    for (int cell = 0; cell < gridCellCount; ++cell) {
-        heights[cell] = restHeight;
-    }
+    fillGrid(heights, restHeight);
 }
 
 // Tags every pattern texel with its column in red and its row in green, so

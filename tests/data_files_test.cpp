@@ -2,14 +2,12 @@
 
 #include <sys/stat.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include <Inventor/SbVec2s.h>
 #include <Inventor/nodes/SoTexture2.h>
 
-#include "scene_support.h"
+#include "support/pool.h"
 
 namespace {
 
@@ -24,14 +22,6 @@ const char* const texturePaths[] = {
 
 constexpr short textureSide = 256;
 constexpr long largestTextureBytes = 64 * 1024;
-
-std::string fileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 }
 

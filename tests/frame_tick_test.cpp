@@ -12,12 +12,11 @@
 #include <Inventor/sensors/SoFieldSensor.h>
 #include <Inventor/sensors/SoIdleSensor.h>
 
-#include "scene_support.h"
+#include "support/pool.h"
 #include "sim/height_field.h"
 #include "sim/random_source.h"
 #include "surface/caustic_texture.h"
 #include "surface/water_surface.h"
-#include "test_support.h"
 
 namespace {
 
@@ -38,7 +37,7 @@ protected:
         causticWatch->setPriority(0);
         meshWatch->setPriority(0);
         causticWatch->attach(&causticTexture->image);
-        meshWatch->attach(&static_cast<SoCoordinate3*>(waterKit->getPart("coordinate3", FALSE))->point);
+        meshWatch->attach(&meshCoordinates()->point);
         refreshes.clear();
     }
     void TearDown() override
@@ -179,7 +178,7 @@ TEST_F(FrameTick, ThousandTicksReproduceTheRecordedRun)
     for (int n = 0; n < 1000; ++n) {
         tick();
     }
-    const auto* points = static_cast<SoCoordinate3*>(waterKit->getPart("coordinate3", FALSE))->point.getValues(0);
+    const SbVec3f* points = meshCoordinates()->point.getValues(0);
     const std::uint64_t heightHash = hashBytes(heights, gridCellCount * sizeof(double));
     const std::uint64_t imageHash = hashBytes(causticImage, sizeof causticImage);
     const std::uint64_t meshHash = hashBytes(points, gridSize * gridSize * sizeof(SbVec3f));

@@ -5,7 +5,7 @@
 #include "sim/height_field.h"
 #include "sim/random_drops.h"
 #include "sim/random_source.h"
-#include "test_support.h"
+#include "support/pool.h"
 
 // A fixed run of steps and drops from the start of a run. Any change to a
 // coefficient, to the order of operations or to rounding (fused

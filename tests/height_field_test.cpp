@@ -4,17 +4,9 @@
 
 #include "sim/boundary_cells.h"
 #include "sim/height_field.h"
-#include "test_support.h"
+#include "support/pool.h"
 
 namespace {
-
-void fillGrids(double height, double velocity)
-{
-    for (int cell = 0; cell < gridCellCount; ++cell) {
-        heights[cell] = height;
-        velocities[cell] = velocity;
-    }
-}
 
 // A table with no walls at all, so that a step's own work can be seen alone.
 void removeWalls()
@@ -45,7 +37,7 @@ TEST(Grid, LayoutMatchesTheBuild)
 TEST(Step, RestingWaterStaysExactlyAtRest)
 {
     clearBoundaryCells();
-    fillGrids(restHeight, 0.0);
+    stillWater();
     for (int step = 0; step < 100; ++step) {
         stepSimulation();
     }
@@ -58,7 +50,7 @@ TEST(Step, RestingWaterStaysExactlyAtRest)
 TEST(Step, OneRaisedCellGivesTheExactFirstStep)
 {
     removeWalls();
-    fillGrids(restHeight, 0.0);
+    stillWater();
     const int row = gridSize / 2;
     const int column = gridSize / 2 + 1;
     cellOf(heights, row, column) = 11.0;
@@ -86,7 +78,7 @@ TEST(Step, OneRaisedCellGivesTheExactFirstStep)
 TEST(Step, NeverWritesTheBorderRingAndNeverReadsTheCorners)
 {
     removeWalls();
-    fillGrids(restHeight, 0.0);
+    stillWater();
     // Poison the grid's four corners: no interior cell may see them.
     const double poison = std::nan("");
     cellOf(heights, 0, 0) = poison;
@@ -113,7 +105,7 @@ TEST(Step, NeverWritesTheBorderRingAndNeverReadsTheCorners)
 TEST(Step, EdgeCellsFeelTheBorderAsAGivenHeight)
 {
     removeWalls();
-    fillGrids(restHeight, 0.0);
+    stillWater();
     cellOf(heights, 0, 5) = 11.0;
     stepSimulation();
     // Only the interior cell next to the raised border cell moves.
@@ -126,7 +118,7 @@ TEST(Step, EdgeCellsFeelTheBorderAsAGivenHeight)
 TEST(Step, DampingAloneShrinksAVelocityByItsFactorEachStep)
 {
     removeWalls();
-    fillGrids(restHeight, 0.0);
+    stillWater();
     const int row = gridSize / 2;
     cellOf(velocities, row, row) = 1.0;
     stepSimulation();

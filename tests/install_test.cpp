@@ -3,46 +3,46 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
-#include "x_session.h"
+#include "support/program_window.h"
 
 namespace {
-
-constexpr double startSeconds = 60.0;
-constexpr double exitSeconds = 30.0;
 
 // Installs the build into a fresh prefix and returns that prefix.
 std::string installedPrefix()
 {
     const std::string prefix = ::testing::TempDir() + "pelmora-install-" + std::to_string(getpid());
-    const std::string command = std::string("rm -rf '") + prefix + "' && '" + PELMORA_CMAKE + "' --install '" + PELMORA_BUILD_DIR + "' --prefix '" + prefix + "' > /dev/null";
+    std::filesystem::remove_all(prefix);
+    const std::string command = std::string("'") + PELMORA_CMAKE + "' --install '" + PELMORA_BUILD_DIR + "' --prefix '"
+                                + prefix + "' > /dev/null";
     return std::system(command.c_str()) == 0 ? prefix : std::string();
 }
 
+class Installed : public ProgramWindowTest {
+protected:
+    void TearDown() override
+    {
+        ProgramWindowTest::TearDown();
+        std::filesystem::remove_all(prefix);
+    }
+    std::string prefix;
+};
+
 }
 
-TEST(Installed, LauncherRunsTheProgramInItsDataFolderFromAnyFolder)
+TEST_F(Installed, LauncherRunsTheProgramInItsDataFolderFromAnyFolder)
 {
-    const std::string prefix = installedPrefix();
+    prefix = installedPrefix();
     ASSERT_FALSE(prefix.empty()) << "cmake --install failed";
-    Display* display = openVirtualDisplay();
-    ASSERT_NE(display, nullptr);
+    ChildSpec spec = poolProgram();
+    spec.arguments = {prefix + "/bin/" + PELMORA_PROGRAM_NAME};
     // Started from the root folder, where no data file is to be found.
-    const pid_t pid = startProgram(prefix + "/bin/" + PELMORA_PROGRAM_NAME, "/", virtualDisplay());
-    const Window window = waitForWindow(display, "Pel Mora", startSeconds);
-    if (window != 0) {
-        requestClose(display, window);
-    }
+    spec.directory = "/";
+    ASSERT_TRUE(start(spec)) << "no window from the installed launcher";
     int status = 0;
-    const bool ended = waitForExit(pid, status, exitSeconds);
-    if (!ended) {
-        stopProgram(pid);
-    }
-    XCloseDisplay(display);
-    std::system(("rm -rf '" + prefix + "'").c_str());
-    ASSERT_NE(window, 0u) << "no window from the installed launcher";
-    ASSERT_TRUE(ended);
+    ASSERT_TRUE(closeAndWait(status)) << "still running after the close request";
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }

@@ -6,15 +6,14 @@
 
 #include <Inventor/sensors/SoIdleSensor.h>
 
-#include "reference_kernels.h"
-#include "scene_support.h"
+#include "support/reference_kernels.h"
+#include "support/pool.h"
 #include "sim/boundary_cells.h"
 #include "sim/height_field.h"
 #include "sim/random_drops.h"
 #include "surface/caustic_texture.h"
 #include "surface/water_surface.h"
-#include "test_support.h"
-#include "water_state.h"
+#include "support/water_state.h"
 
 namespace {
 
@@ -120,9 +119,7 @@ TEST_F(KernelsMatchTheirFormulas, CausticOnHitsExactlyOnTexelEdges)
     // Slopes in small steps sweep the rays across many texel edges, along
     // both axes, and each landing is compared.
     for (int step = -400; step <= 400; ++step) {
-        for (int cell = 0; cell < gridCellCount; ++cell) {
-            heights[cell] = restHeight;
-        }
+        fillGrid(heights, restHeight);
         const double half = step * 0.0025;
         for (int i = 1; i <= N - 2; ++i) {
             cellOf(heights, i, i - 1) = restHeight + half;

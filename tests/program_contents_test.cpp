@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "test_support.h"
+#include "support/pool.h"
 
 namespace {
 

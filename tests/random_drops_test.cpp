@@ -8,7 +8,7 @@
 #include "sim/height_field.h"
 #include "sim/random_drops.h"
 #include "sim/random_source.h"
-#include "test_support.h"
+#include "support/pool.h"
 
 namespace {
 
@@ -41,20 +41,13 @@ int drawsSince(std::uint32_t start)
     return draws;
 }
 
-void restAllHeights()
-{
-    for (int cell = 0; cell < gridCellCount; ++cell) {
-        heights[cell] = restHeight;
-    }
-}
-
 }
 
 TEST(FirstDrop, FallsAtColumn4OnTheBuildsRowWithItsKnownStrength)
 {
     randomState = 1u;
     clearBoundaryCells();
-    restAllHeights();
+    fillGrid(heights, restHeight);
     addRandomDrop();
 
     const int row = perBuild(12, 26, 54);
@@ -123,7 +116,7 @@ TEST(DropStrength, RunsFromMinusOneToOneAndIsNeverZero)
 
 TEST(DropBump, HasSineWeightsWithZeroFirstRowAndColumn)
 {
-    restAllHeights();
+    fillGrid(heights, restHeight);
     addDrop(8, 9, 1.0);
     const double weights[dropSize] = {0.0, 0.58779, 0.95106, 0.95106, 0.58779};
     for (int i = 0; i < dropSize; ++i) {
@@ -151,7 +144,7 @@ TEST(DropPlacement, RejectsExactlyThePositionsNearTheCornerBlock)
         const int row = dropPosition(nextRandom());
         const double strength = dropStrength(nextRandom());
         randomState = state;
-        restAllHeights();
+        fillGrid(heights, restHeight);
         addRandomDrop();
         const bool refused = std::min(row, column) <= K && std::max(row, column) <= K + 5;
         const bool landedThere = cellOf(heights, row + 2, column + 2) == restHeight + std::sin(2 * dropPhaseStep) * std::sin(2 * dropPhaseStep) * strength;
@@ -183,7 +176,7 @@ TEST(DropPlacement, AcceptedBumpsStayClearOfBorderAndBlock)
 {
     resetSimulation();
     for (int drop = 0; drop < 3000; ++drop) {
-        restAllHeights();
+        fillGrid(heights, restHeight);
         addRandomDrop();
         for (int i = 0; i < gridStride; ++i) {
             for (int j = 0; j < gridStride; ++j) {
@@ -200,9 +193,7 @@ TEST(DropPlacement, AcceptedBumpsStayClearOfBorderAndBlock)
 TEST(DropPlacement, TouchesOnlyHeights)
 {
     resetSimulation();
-    for (int cell = 0; cell < gridCellCount; ++cell) {
-        velocities[cell] = 0.25;
-    }
+    fillGrid(velocities, 0.25);
     const BoundaryCell before = boundaryCells[K];
     addRandomDrop();
     for (int cell = 0; cell < gridCellCount; ++cell) {

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "config/build_config.h"
-#include "gif_frames.h"
-#include "picture.h"
-#include "program_run.h"
-#include "render_view.h"
-#include "virtual_display.h"
+#include "support/gif_frames.h"
+#include "support/pool.h"
+#include "support/pictures.h"
+#include "support/x_display.h"
+#include "support/render_view.h"
 
 namespace {
 
@@ -53,18 +53,6 @@ double brightness(const MeanColour& colour)
     return (colour.red + colour.green + colour.blue) / 3.0;
 }
 
-std::string describe(const MeanColour& colour)
-{
-    return "rgb(" + std::to_string(colour.red) + ", " + std::to_string(colour.green) + ", "
-           + std::to_string(colour.blue) + ")";
-}
-
-std::string fileBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
-
 std::vector<std::string> filesIn(const std::string& folder)
 {
     std::vector<std::string> names;
@@ -80,11 +68,6 @@ std::string frameName(int tick)
     char name[64];
     std::snprintf(name, sizeof name, "pelmora-%d-tick-%06d.png", gridSize, tick);
     return name;
-}
-
-int lineCount(const std::string& text)
-{
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
 
 class Render : public ::testing::Test {
@@ -110,7 +93,7 @@ protected:
         std::vector<std::string> arguments = {PELMORA_RENDER_PROGRAM, "--build=" + std::to_string(gridSize),
                                               "--size=640x480", "--output=" + into};
         arguments.insert(arguments.end(), options.begin(), options.end());
-        return runProgram(arguments, {"DISPLAY=" + display.name});
+        return runProgram(ChildSpec{arguments, "", display.name, {}, ""});
     }
 
     Picture frame(const std::string& in, int tick)
@@ -155,13 +138,13 @@ TEST_F(Render, TickZeroAndTickThreeHundredDiffer)
     // waving water covers the whole pool.
     const PixelBox water = patchOnPicture(bareWater, pictureWidth, pictureHeight);
     const int waterPixels = (water.right - water.left + 1) * (water.bottom - water.top + 1);
-    const int changedWater = differingPixels(first, later, water);
+    const long changedWater = differingPixels(first, later, water);
     EXPECT_GE(changedWater, waterPixels * 9 / 10) << "changed " << changedWater << " of " << waterPixels
                                                   << " water pixels, expected at least nine in ten";
 
     // Nothing but the water moves: outside the pool every pixel stays.
     const PixelBox pool = patchOnPicture(poolWithMargin, pictureWidth, pictureHeight);
-    const int changedOutside = differingPixels(first, later, wholePicture(first)) - differingPixels(first, later, pool);
+    const long changedOutside = differingPixels(first, later, wholePicture(first)) - differingPixels(first, later, pool);
     EXPECT_EQ(changedOutside, 0) << "pixels changed outside the pool";
 }
 
@@ -289,7 +272,7 @@ TEST_F(Render, NoDisplayExitsTwoWithAMessage)
 {
     std::vector<std::string> arguments = {PELMORA_RENDER_PROGRAM, "--build=" + std::to_string(gridSize),
                                           "--output=" + folder};
-    const ProgramRun run = runProgram(arguments, {});
+    const ProgramRun run = runProgram(ChildSpec{arguments, "", "", {}, ""});
     EXPECT_EQ(run.status, exitCannotRun) << run.errors;
     EXPECT_NE(run.errors.find("no OpenGL context: DISPLAY is not set"), std::string::npos) << run.errors;
     EXPECT_EQ(lineCount(run.errors), 1) << run.errors;
@@ -303,7 +286,7 @@ TEST_F(Render, DeadDisplayExitsTwoWithAMessage)
     stopVirtualDisplay(gone);
     std::vector<std::string> arguments = {PELMORA_RENDER_PROGRAM, "--build=" + std::to_string(gridSize),
                                           "--output=" + folder};
-    const ProgramRun run = runProgram(arguments, {"DISPLAY=" + gone.name});
+    const ProgramRun run = runProgram(ChildSpec{arguments, "", gone.name, {}, ""});
     EXPECT_EQ(run.status, exitCannotRun) << run.errors;
     EXPECT_NE(run.errors.find("no OpenGL context: cannot open the X display '" + gone.name + "'"), std::string::npos)
         << run.errors;
@@ -317,7 +300,7 @@ TEST_F(Render, DisplayWithoutGlxExitsTwoWithAMessage)
     ASSERT_FALSE(plain.name.empty());
     std::vector<std::string> arguments = {PELMORA_RENDER_PROGRAM, "--build=" + std::to_string(gridSize),
                                           "--output=" + folder};
-    const ProgramRun run = runProgram(arguments, {"DISPLAY=" + plain.name});
+    const ProgramRun run = runProgram(ChildSpec{arguments, "", plain.name, {}, ""});
     stopVirtualDisplay(plain);
     EXPECT_EQ(run.status, exitCannotRun) << run.errors;
     EXPECT_NE(run.errors.find("no OpenGL context: the X display '" + plain.name + "' has no GLX"), std::string::npos)

@@ -7,22 +7,16 @@
 #include <Inventor/nodes/SoSpotLight.h>
 #include <Inventor/nodes/SoTexture2.h>
 
-#include "scene_support.h"
+#include "support/pool.h"
 #include "sim/height_field.h"
 #include "sim/boundary_cells.h"
 #include "sim/random_drops.h"
 #include "surface/caustic_texture.h"
 #include "surface/water_surface.h"
-#include "test_support.h"
 
 namespace {
 
-class StartUp : public ::testing::Test {
-protected:
-    void SetUp() override { root = startRun(); }
-    void TearDown() override { root->unref(); }
-    SoSeparator* root = nullptr;
-};
+class StartUp : public RunningPool {};
 
 }
 
@@ -57,18 +51,14 @@ TEST_F(StartUp, FirstCausticImageShowsTheRestingWaterWithOneDrop)
 
     // The same water rebuilt by hand: at rest, the first drop, the walls.
     clearBoundaryCells();
-    for (int cell = 0; cell < gridCellCount; ++cell) {
-        heights[cell] = restHeight;
-    }
+    fillGrid(heights, restHeight);
     addDrop(perBuild(12, 26, 54), 4, dropStrength(6334));
     applyBoundaryCells(heights);
     updateCausticTexture();
     EXPECT_EQ(std::memcmp(first.data(), causticImage, sizeof causticImage), 0);
 
     // And it differs from the picture of flat water.
-    for (int cell = 0; cell < gridCellCount; ++cell) {
-        heights[cell] = restHeight;
-    }
+    fillGrid(heights, restHeight);
     updateCausticTexture();
     EXPECT_NE(std::memcmp(first.data(), causticImage, sizeof causticImage), 0);
 }

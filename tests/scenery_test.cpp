@@ -20,7 +20,7 @@
 #include <Inventor/nodes/SoTexture2.h>
 #include <Inventor/nodes/SoTransform.h>
 
-#include "scene_support.h"
+#include "support/pool.h"
 #include "scenery/spot_light.h"
 #ifdef PELMORA_WITH_BASIN
 #include "scenery/basin_scenery.h"

@@ -6,9 +6,9 @@
 #include <Inventor/sensors/SoIdleSensor.h>
 
 #include "config/build_config.h"
-#include "scene_support.h"
+#include "support/pool.h"
 #include "sim/height_field.h"
-#include "water_survey.h"
+#include "support/water_survey.h"
 
 namespace {
 
@@ -22,31 +22,25 @@ constexpr double deviationBound = 2.0;
 // The mean level of a million-tick run wanders by at most 0.084 from rest.
 constexpr double driftBound = 0.1;
 
+
+class Soak : public RunningPool {};
+
 }
 
-TEST(Soak, TwentyThousandTicksStayFiniteNearRestAndLevel)
+TEST_F(Soak, TwentyThousandTicksStayFiniteNearRestAndLevel)
 {
-    SoSeparator* root = startRun();
-    auto* sensor = new SoIdleSensor;
     for (int n = 1; n <= soakTicks; ++n) {
-        sensor->unschedule();
-        frameTick(nullptr, sensor);
+        tick();
         const WaterSurvey survey = surveyWater();
         ASSERT_TRUE(survey.finite) << "tick " << n;
         ASSERT_LT(survey.largestDeviation, deviationBound) << "tick " << n;
         ASSERT_LT(std::fabs(survey.meanLevel - restHeight), driftBound) << "tick " << n;
     }
-    sensor->unschedule();
-    delete sensor;
-    root->unref();
 }
 
-TEST(Soak, SurveySeesEveryKindOfFault)
+TEST_F(Soak, SurveySeesEveryKindOfFault)
 {
-    for (int cell = 0; cell < gridCellCount; ++cell) {
-        heights[cell] = restHeight;
-        velocities[cell] = 0.0;
-    }
+    stillWater();
     WaterSurvey survey = surveyWater();
     EXPECT_TRUE(survey.finite);
     EXPECT_EQ(survey.largestDeviation, 0.0);

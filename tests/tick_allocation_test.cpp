@@ -9,8 +9,8 @@
 #include <Inventor/sensors/SoNodeSensor.h>
 #include <Inventor/sensors/SoSensorManager.h>
 
-#include "allocation_counter.h"
-#include "scene_support.h"
+#include "support/allocation_counter.h"
+#include "support/pool.h"
 #include "surface/caustic_texture.h"
 #include "surface/water_surface.h"
 
@@ -51,7 +51,7 @@ protected:
 
 const SbVec3f* meshStorage()
 {
-    return static_cast<SoCoordinate3*>(waterKit->getPart("coordinate3", FALSE))->point.getValues(0);
+    return meshCoordinates()->point.getValues(0);
 }
 
 const unsigned char* imageStorage()

@@ -14,20 +14,14 @@
 #include <Inventor/nodes/SoTextureCoordinateEnvironment.h>
 #include <Inventor/nodes/SoTransform.h>
 
-#include "scene_support.h"
+#include "support/pool.h"
 #include "sim/height_field.h"
 #include "surface/caustic_texture.h"
 #include "surface/water_surface.h"
-#include "test_support.h"
 
 namespace {
 
 constexpr int N = gridSize;
-
-SoCoordinate3* meshCoordinates()
-{
-    return static_cast<SoCoordinate3*>(waterKit->getPart("coordinate3", FALSE));
-}
 
 // Mesh vertex at row i, column j, as the scene holds it.
 SbVec3f meshVertex(int i, int j)
@@ -35,12 +29,8 @@ SbVec3f meshVertex(int i, int j)
     return meshCoordinates()->point[i * N + j];
 }
 
-class WaterSurface : public ::testing::Test {
+class WaterSurface : public RunningPool {
 protected:
-    void SetUp() override { root = startRun(); }
-    void TearDown() override { root->unref(); }
-    SoSeparator* root = nullptr;
-
     SoSeparator* waterGroup() { return childAs<SoSeparator>(root, 1); }
 };
 
@@ -110,9 +100,7 @@ TEST_F(WaterSurface, SpacingIsHeldInSinglePrecision)
 
 TEST_F(WaterSurface, RefreshLiftsRestingWaterToOnePointOneTwoFive)
 {
-    for (int cell = 0; cell < gridCellCount; ++cell) {
-        heights[cell] = restHeight;
-    }
+    fillGrid(heights, restHeight);
     cellOf(heights, 3, 4) = 0.0;
     updateSurfaceCoordinates();
     for (int i = 0; i < N; ++i) {
@@ -124,9 +112,7 @@ TEST_F(WaterSurface, RefreshLiftsRestingWaterToOnePointOneTwoFive)
 
 TEST_F(WaterSurface, VerticesFollowTheBorderedGridFromItsCornerCell)
 {
-    for (int cell = 0; cell < gridCellCount; ++cell) {
-        heights[cell] = restHeight;
-    }
+    fillGrid(heights, restHeight);
     cellOf(heights, 0, 0) = 20.0;
     cellOf(heights, N - 1, N - 1) = 30.0;
     for (int k = 0; k <= N + 1; ++k) {

@@ -17,11 +17,9 @@ set(PELMORA_RENDER_SOURCES
 
 set(PELMORA_RENDER_TEST_SOURCES
   tests/render_test.cpp
-  tests/gif_frames.cpp
-  tests/picture.cpp
-  tests/program_run.cpp
-  tests/render_view.cpp
-  tests/virtual_display.cpp
+  tests/support/pool.cpp
+  tests/support/gif_frames.cpp
+  tests/support/render_view.cpp
   tools/render/viewer_view.cpp
 )
 
@@ -45,7 +43,7 @@ function(pelmora_render_build size core)
   add_executable(${tests} ${PELMORA_RENDER_TEST_SOURCES})
   target_include_directories(${tests} PRIVATE tests tools/render)
   target_compile_definitions(${tests} PRIVATE PELMORA_RENDER_PROGRAM="$<TARGET_FILE:pelmora-render>")
-  target_link_libraries(${tests} PRIVATE ${core} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${tests} PRIVATE ${core} pelmora-test-x GTest::gtest GTest::gtest_main)
   add_dependencies(${tests} pelmora-render)
   gtest_discover_tests(${tests} TEST_PREFIX "${size}/" WORKING_DIRECTORY ${PELMORA_DATA_DIR}
     PROPERTIES LABELS "gui" RUN_SERIAL TRUE)

@@ -1,4 +1,4 @@
-#include "render_view.h"
+#include "support/render_view.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,12 +8,12 @@
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 
-#include "scene_support.h"
+#include "app/headless_run.h"
 #include "viewer_view.h"
 
 PixelBox patchOnPicture(const WorldPatch& patch, int width, int height)
 {
-    SoSeparator* scene = startRun();
+    SoSeparator* scene = startHeadlessRun();
     const SbViewportRegion viewport(static_cast<short>(width), static_cast<short>(height));
     SoSeparator* root = buildViewerView(scene, viewport);
     root->ref();

@@ -1,4 +1,4 @@
-#include "water_survey.h"
+#include "support/water_survey.h"
 
 #include <cmath>
 

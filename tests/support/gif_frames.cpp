@@ -1,4 +1,4 @@
-#include "gif_frames.h"
+#include "support/gif_frames.h"
 
 #include <cstddef>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "reference_kernels.h"
+#include "support/reference_kernels.h"
 
 #include <cmath>
 #include <cstdint>

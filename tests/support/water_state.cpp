@@ -1,4 +1,4 @@
-#include "water_state.h"
+#include "support/water_state.h"
 
 #include <cstring>
 
@@ -13,13 +13,9 @@
 #include "sim/random_source.h"
 #include "surface/caustic_texture.h"
 #include "surface/water_surface.h"
+#include "support/pool.h"
 
 namespace {
-
-SoCoordinate3* meshCoordinates()
-{
-    return static_cast<SoCoordinate3*>(waterKit->getPart("coordinate3", FALSE));
-}
 
 template <typename T>
 bool sameBits(const std::vector<T>& a, const std::vector<T>& b)

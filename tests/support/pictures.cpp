@@ -1,4 +1,4 @@
-#include "picture.h"
+#include "pictures.h"
 
 #include <Inventor/SbImage.h>
 #include <Inventor/SbString.h>
@@ -7,6 +7,10 @@
 namespace {
 
 constexpr int rgbBytes = 3;
+
+// A water pixel: blue at least this bright and this far above red.
+constexpr int waterBlue = 80;
+constexpr int waterBlueOverRed = 30;
 
 const unsigned char* pixelAt(const Picture& picture, int x, int y)
 {
@@ -38,6 +42,11 @@ bool readPicture(const std::string& path, Picture& picture)
     return true;
 }
 
+PixelBox wholePicture(const Picture& picture)
+{
+    return PixelBox{0, 0, picture.width - 1, picture.height - 1};
+}
+
 MeanColour meanColour(const Picture& picture, const PixelBox& box)
 {
     MeanColour mean;
@@ -59,22 +68,39 @@ MeanColour meanColour(const Picture& picture, const PixelBox& box)
     return mean;
 }
 
-int differingPixels(const Picture& one, const Picture& other, const PixelBox& box)
+long differingPixels(const Picture& one, const Picture& other, const PixelBox& box)
 {
-    int count = 0;
+    if (one.width != other.width || one.height != other.height) {
+        return -1;
+    }
+    long count = 0;
     for (int y = box.top; y <= box.bottom; ++y) {
         for (int x = box.left; x <= box.right; ++x) {
             const unsigned char* a = pixelAt(one, x, y);
             const unsigned char* b = pixelAt(other, x, y);
-            if (a[0] != b[0] || a[1] != b[1] || a[2] != b[2]) {
-                ++count;
-            }
+            count += a[0] != b[0] || a[1] != b[1] || a[2] != b[2];
         }
     }
     return count;
 }
 
-PixelBox wholePicture(const Picture& picture)
+double blueShare(const Picture& picture)
 {
-    return PixelBox{0, 0, picture.width - 1, picture.height - 1};
+    const std::size_t pixels = picture.rgb.size() / rgbBytes;
+    if (pixels == 0) {
+        return 0.0;
+    }
+    std::size_t blue = 0;
+    for (std::size_t n = 0; n < pixels; ++n) {
+        const int red = picture.rgb[rgbBytes * n];
+        const int bluePart = picture.rgb[rgbBytes * n + 2];
+        blue += bluePart >= waterBlue && bluePart >= red + waterBlueOverRed;
+    }
+    return static_cast<double>(blue) / pixels;
+}
+
+std::string describe(const MeanColour& colour)
+{
+    return "rgb(" + std::to_string(colour.red) + ", " + std::to_string(colour.green) + ", " + std::to_string(colour.blue)
+           + ")";
 }

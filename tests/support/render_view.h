@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture.h"
+#include "support/pictures.h"
 
 // A rectangle of the pool's world, x0 ... x1 by y0 ... y1 at height z.
 struct WorldPatch {

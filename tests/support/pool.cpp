@@ -1,0 +1,83 @@
+#include "pool.h"
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include <Inventor/SoDB.h>
+#include <Inventor/nodekits/SoNodeKit.h>
+#include <Inventor/nodekits/SoShapeKit.h>
+#include <Inventor/nodes/SoCoordinate3.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/sensors/SoIdleSensor.h>
+
+#include "app/frame_tick.h"
+#include "app/headless_run.h"
+#include "sim/height_field.h"
+#include "surface/water_surface.h"
+
+std::uint64_t hashBytes(const void* data, std::size_t size)
+{
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    std::uint64_t hash = 0xcbf29ce484222325ull;
+    for (std::size_t n = 0; n < size; ++n) {
+        hash = (hash ^ bytes[n]) * 0x100000001b3ull;
+    }
+    return hash;
+}
+
+std::uint64_t bitsOf(double value)
+{
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+void fillGrid(double* grid, double value)
+{
+    for (int cell = 0; cell < gridCellCount; ++cell) {
+        grid[cell] = value;
+    }
+}
+
+void stillWater()
+{
+    fillGrid(heights, restHeight);
+    fillGrid(velocities, 0.0);
+}
+
+SoCoordinate3* meshCoordinates()
+{
+    return static_cast<SoCoordinate3*>(waterKit->getPart("coordinate3", FALSE));
+}
+
+std::string fileBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+void initScene()
+{
+    SoDB::init();
+    SoNodeKit::init();
+}
+
+void RunningPool::SetUp()
+{
+    root = startHeadlessRun();
+    sensor = new SoIdleSensor;
+}
+
+void RunningPool::TearDown()
+{
+    sensor->unschedule();
+    delete sensor;
+    root->unref();
+}
+
+void RunningPool::tick()
+{
+    sensor->unschedule();
+    frameTick(nullptr, sensor);
+}

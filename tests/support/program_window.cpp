@@ -1,0 +1,80 @@
+#include "support/program_window.h"
+
+#include <sys/wait.h>
+
+const char* const poolTitle = "Pel Mora";
+
+void ProgramWindowTest::SetUp()
+{
+    display = openTestDisplay();
+    ASSERT_NE(display, nullptr) << "cannot open the test display " << testDisplay();
+}
+
+void ProgramWindowTest::TearDown()
+{
+    if (pid > 0) {
+        stopChild(pid);
+    }
+    if (display != nullptr) {
+        XCloseDisplay(display);
+    }
+}
+
+bool ProgramWindowTest::start(const ChildSpec& spec)
+{
+    pid = startChild(spec);
+    window = waitForWindow(display, pid, poolTitle, windowSeconds);
+    return window != 0;
+}
+
+bool ProgramWindowTest::running()
+{
+    if (pid > 0 && waitpid(pid, &endStatus, WNOHANG) == pid) {
+        pid = 0;
+    }
+    return pid > 0;
+}
+
+Picture ProgramWindowTest::waitForWater()
+{
+    Picture picture;
+    waitUntil(
+        [&] {
+            picture = grabWindow(display, window);
+            return blueShare(picture) > waterShare || !running();
+        },
+        windowSeconds);
+    return picture;
+}
+
+bool ProgramWindowTest::keepsDrawing(double seconds)
+{
+    const Picture first = grabWindow(display, window);
+    bool changed = false;
+    waitUntil(
+        [&] {
+            changed = differingPixels(first, grabWindow(display, window), wholePicture(first)) > 0;
+            return changed || !running();
+        },
+        seconds);
+    return changed && running();
+}
+
+bool ProgramWindowTest::closeAndWait(int& status)
+{
+    requestClose(display, window);
+    if (!waitForExit(pid, status, exitSeconds)) {
+        return false;
+    }
+    pid = 0;
+    return true;
+}
+
+ChildSpec poolProgram()
+{
+    ChildSpec spec;
+    spec.arguments = {PELMORA_PROGRAM};
+    spec.directory = PELMORA_DATA_DIR;
+    spec.display = testDisplay();
+    return spec;
+}

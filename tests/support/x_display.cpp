@@ -1,0 +1,359 @@
+#include "x_display.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <stdexcept>
+#include <thread>
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xcomposite.h>
+
+extern char** environ;
+
+namespace {
+
+// How often a wait looks at its condition again.
+constexpr auto pollInterval = std::chrono::milliseconds(20);
+
+VirtualDisplay ownServer;
+
+void stopOwnServer()
+{
+    stopVirtualDisplay(ownServer);
+}
+
+// Windows come and go while a program starts; asking after one that just
+// went is an answer, not a reason to end the test process.
+int ignoreError(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+std::vector<char*> pointersTo(std::vector<std::string>& words)
+{
+    std::vector<char*> pointers;
+    for (std::string& word : words) {
+        pointers.push_back(word.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+bool namesVariable(const std::string& entry, const std::string& name)
+{
+    return entry.compare(0, name.size(), name) == 0 && entry.size() > name.size() && entry[name.size()] == '=';
+}
+
+// This process's environment with the spec's changes and its DISPLAY.
+std::vector<std::string> childEnvironment(const ChildSpec& spec)
+{
+    std::vector<std::string> changes = spec.environment;
+    changes.push_back(spec.display.empty() ? "DISPLAY" : "DISPLAY=" + spec.display);
+    std::vector<std::string> result;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        bool replaced = false;
+        for (const std::string& change : changes) {
+            replaced = replaced || namesVariable(*entry, change.substr(0, change.find('=')));
+        }
+        if (!replaced) {
+            result.emplace_back(*entry);
+        }
+    }
+    for (const std::string& change : changes) {
+        if (change.find('=') != std::string::npos) {
+            result.push_back(change);
+        }
+    }
+    return result;
+}
+
+std::string windowTitle(Display* display, Window window)
+{
+    const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    std::string title;
+    if (XGetWindowProperty(display, window, netName, 0, 256, False, utf8, &type, &format, &count, &remaining, &data)
+            == Success
+        && data != nullptr) {
+        title.assign(reinterpret_cast<char*>(data), count);
+        XFree(data);
+        return title;
+    }
+    char* name = nullptr;
+    if (XFetchName(display, window, &name) && name != nullptr) {
+        title = name;
+        XFree(name);
+    }
+    return title;
+}
+
+pid_t windowPid(Display* display, Window window)
+{
+    const Atom netPid = XInternAtom(display, "_NET_WM_PID", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    pid_t pid = -1;
+    if (XGetWindowProperty(display, window, netPid, 0, 1, False, XA_CARDINAL, &type, &format, &count, &remaining, &data)
+            == Success
+        && data != nullptr) {
+        if (count == 1 && format == 32) {
+            pid = static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data));
+        }
+        XFree(data);
+    }
+    return pid;
+}
+
+}
+
+VirtualDisplay startVirtualDisplay(const std::vector<std::string>& extraArguments)
+{
+    VirtualDisplay display;
+    int ready[2];
+    if (pipe(ready) != 0) {
+        return display;
+    }
+    std::vector<std::string> words = {"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", "1024x768x24",
+                                      "-nolisten", "tcp"};
+    words.insert(words.end(), extraArguments.begin(), extraArguments.end());
+    std::vector<char*> arguments = pointersTo(words);
+
+    const pid_t child = fork();
+    if (child == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        close(ready[0]);
+        const int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, STDOUT_FILENO);
+        dup2(quiet, STDERR_FILENO);
+        execvp("Xvfb", arguments.data());
+        _exit(127);
+    }
+    close(ready[1]);
+    if (child < 0) {
+        close(ready[0]);
+        return display;
+    }
+    // Xvfb writes its display number and a newline once it accepts
+    // connections; if it dies first the pipe just closes.
+    std::string number;
+    char c = 0;
+    while (read(ready[0], &c, 1) == 1 && c != '\n') {
+        number += c;
+    }
+    close(ready[0]);
+    display.pid = child;
+    if (!number.empty()) {
+        display.name = ":" + number;
+    }
+    return display;
+}
+
+void stopVirtualDisplay(VirtualDisplay& display)
+{
+    if (display.pid > 0) {
+        kill(display.pid, SIGTERM);
+        waitpid(display.pid, nullptr, 0);
+    }
+    display.pid = -1;
+}
+
+const std::string& testDisplay()
+{
+    static std::string name;
+    if (!name.empty()) {
+        return name;
+    }
+    if (const char* file = std::getenv("PELMORA_TEST_DISPLAY_FILE")) {
+        std::ifstream(file) >> name;
+    }
+    if (name.empty()) {
+        ownServer = startVirtualDisplay();
+        std::atexit(stopOwnServer);
+        if (ownServer.name.empty()) {
+            throw std::runtime_error("the virtual X server did not start");
+        }
+        name = ownServer.name;
+    }
+    return name;
+}
+
+Display* openTestDisplay()
+{
+    XSetErrorHandler(ignoreError);
+    Display* display = XOpenDisplay(testDisplay().c_str());
+    int event = 0;
+    int error = 0;
+    if (display != nullptr && XCompositeQueryExtension(display, &event, &error)) {
+        XCompositeRedirectSubwindows(display, DefaultRootWindow(display), CompositeRedirectAutomatic);
+        XSync(display, False);
+    }
+    return display;
+}
+
+pid_t startChild(const ChildSpec& spec)
+{
+    std::vector<std::string> words = spec.arguments;
+    std::vector<std::string> environment = childEnvironment(spec);
+    std::vector<char*> argv = pointersTo(words);
+    std::vector<char*> envp = pointersTo(environment);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // A test that crashes takes its programs with it.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (!spec.directory.empty() && chdir(spec.directory.c_str()) != 0) {
+            _exit(126);
+        }
+        const int quiet = open("/dev/null", O_WRONLY);
+        const int errors = spec.errorsPath.empty() ? quiet : open(spec.errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(quiet, STDOUT_FILENO);
+        dup2(errors, STDERR_FILENO);
+        execvpe(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+bool waitForExit(pid_t pid, int& status, double seconds)
+{
+    return waitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, seconds);
+}
+
+void stopChild(pid_t pid)
+{
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+ProgramRun runProgram(const ChildSpec& spec)
+{
+    char path[] = "/tmp/pelmora-errors-XXXXXX";
+    const int file = mkstemp(path);
+    ChildSpec withErrors = spec;
+    withErrors.errorsPath = path;
+    ProgramRun run;
+    int status = 0;
+    const pid_t pid = startChild(withErrors);
+    if (pid > 0 && waitpid(pid, &status, 0) == pid) {
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    }
+    std::ifstream in(path);
+    run.errors.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    close(file);
+    unlink(path);
+    return run;
+}
+
+int lineCount(const std::string& text)
+{
+    int lines = 0;
+    for (const char c : text) {
+        lines += c == '\n';
+    }
+    return lines;
+}
+
+bool waitUntil(const std::function<bool()>& condition, double seconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= end) {
+            return false;
+        }
+        std::this_thread::sleep_for(pollInterval);
+    }
+    return true;
+}
+
+std::vector<Window> windowsOf(Display* display, pid_t pid, const std::string& title)
+{
+    std::vector<Window> found;
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0) {
+        return found;
+    }
+    for (unsigned int n = 0; n < count; ++n) {
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(display, children[n], &attributes) && attributes.map_state == IsViewable
+            && windowPid(display, children[n]) == pid && windowTitle(display, children[n]) == title) {
+            found.push_back(children[n]);
+        }
+    }
+    if (children != nullptr) {
+        XFree(children);
+    }
+    return found;
+}
+
+Window waitForWindow(Display* display, pid_t pid, const std::string& title, double seconds)
+{
+    Window window = 0;
+    waitUntil(
+        [&] {
+            const std::vector<Window> found = windowsOf(display, pid, title);
+            window = found.empty() ? 0 : found.front();
+            return window != 0;
+        },
+        seconds);
+    return window;
+}
+
+Picture grabWindow(Display* display, Window window)
+{
+    Picture picture;
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes)) {
+        return picture;
+    }
+    XImage* image = XGetImage(display, window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+    if (image == nullptr) {
+        return picture;
+    }
+    picture.width = attributes.width;
+    picture.height = attributes.height;
+    picture.rgb.reserve(static_cast<std::size_t>(picture.width) * picture.height * 3);
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            picture.rgb.push_back(static_cast<unsigned char>((pixel & image->red_mask) >> 16));
+            picture.rgb.push_back(static_cast<unsigned char>((pixel & image->green_mask) >> 8));
+            picture.rgb.push_back(static_cast<unsigned char>(pixel & image->blue_mask));
+        }
+    }
+    XDestroyImage(image);
+    return picture;
+}
+
+void requestClose(Display* display, Window window)
+{
+    XEvent event;
+    std::memset(&event, 0, sizeof event);
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+}

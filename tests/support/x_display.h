@@ -1,0 +1,86 @@
+#pragma once
+
+// Test support for programs with windows: a virtual X server, programs
+// started as children with the environment a test chooses, their windows
+// found, grabbed and closed, and waits on a condition rather than on a clock.
+
+#include <sys/types.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <X11/Xlib.h>
+
+#include "pictures.h"
+
+// An Xvfb of the caller's own, on whatever display number is free.
+struct VirtualDisplay {
+    pid_t pid = -1;
+    std::string name;   // such as ":7"; empty when the server did not start
+};
+
+// Starts Xvfb with a 24-bit screen and the extra arguments (such as
+// "-extension", "GLX"); returns once the server accepts connections. The
+// server ends with the process that started it, even one that crashed.
+VirtualDisplay startVirtualDisplay(const std::vector<std::string>& extraArguments = {});
+
+// Ends the server and waits for it; its display name then names no server.
+void stopVirtualDisplay(VirtualDisplay& display);
+
+// The display the GUI tests share: the one the test suite started, named in
+// the file that PELMORA_TEST_DISPLAY_FILE gives, or, for a test program run
+// on its own, one of this process's own that ends with it.
+const std::string& testDisplay();
+
+// A connection to the test display on which every window keeps its picture
+// off screen, so that a grab shows the window itself even where another
+// program's window lies over it.
+Display* openTestDisplay();
+
+// How to start a child.
+struct ChildSpec {
+    std::vector<std::string> arguments;   // the program, then its arguments
+    std::string directory;                // working directory; empty for this one
+    std::string display;                  // its DISPLAY; empty for none at all
+    std::vector<std::string> environment; // NAME=VALUE to set, a bare NAME to remove
+    std::string errorsPath;               // standard error goes there; empty for nowhere
+};
+
+// Starts a child; its standard output goes nowhere. -1 if it could not be started.
+pid_t startChild(const ChildSpec& spec);
+
+// Waits up to the given seconds for the child to end; false if it did not.
+bool waitForExit(pid_t pid, int& status, double seconds);
+
+// Ends a child that is still running and reaps it.
+void stopChild(pid_t pid);
+
+// How a program ended: its exit status (-1 if it did not exit normally), the
+// signal that ended it (0 if none) and everything it wrote to standard error.
+struct ProgramRun {
+    int status = -1;
+    int signal = 0;
+    std::string errors;
+};
+
+// Runs a child to its end.
+ProgramRun runProgram(const ChildSpec& spec);
+
+// Lines in a text: its newlines.
+int lineCount(const std::string& text);
+
+// Polls the condition until it holds or the seconds have passed; true if it held.
+bool waitUntil(const std::function<bool()>& condition, double seconds);
+
+// Visible top-level windows with the title that belong to the process.
+std::vector<Window> windowsOf(Display* display, pid_t pid, const std::string& title);
+
+// Waits up to the given seconds for the process's window with the title; 0 if none came.
+Window waitForWindow(Display* display, pid_t pid, const std::string& title, double seconds);
+
+// The window's pixels as they are now.
+Picture grabWindow(Display* display, Window window);
+
+// Asks the window to close, as a window manager's close button would.
+void requestClose(Display* display, Window window);

@@ -1,0 +1,80 @@
+# The tests of every build: unit tests without a window, GUI tests that share
+# one virtual X server per test program, and the memory check of the program.
+find_package(GTest REQUIRED)
+find_package(X11 REQUIRED COMPONENTS Xcomposite)
+include(GoogleTest)
+
+# Support that does not depend on the grid size, built once: the virtual X
+# server, children and their windows, and pictures.
+add_library(pelmora-test-x STATIC tests/support/x_display.cpp tests/support/pictures.cpp)
+target_include_directories(pelmora-test-x PUBLIC tests)
+target_link_libraries(pelmora-test-x PUBLIC Coin::Coin X11::X11 X11::Xcomposite)
+
+add_executable(pelmora-test-display tests/support/test_display_main.cpp)
+target_link_libraries(pelmora-test-display PRIVATE pelmora-test-x)
+
+set(PELMORA_TEST_SOURCES
+  tests/support/pool.cpp
+  tests/support/allocation_counter.cpp
+  tests/support/reference_kernels.cpp
+  tests/support/water_state.cpp
+  tests/support/water_survey.cpp
+  tests/random_source_test.cpp
+  tests/height_field_test.cpp
+  tests/boundary_cells_test.cpp
+  tests/random_drops_test.cpp
+  tests/caustic_texture_test.cpp
+  tests/water_surface_test.cpp
+  tests/frame_tick_test.cpp
+  tests/scene_assembly_test.cpp
+  tests/scenery_test.cpp
+  tests/data_files_test.cpp
+  tests/program_contents_test.cpp
+  tests/allocation_test.cpp
+  tests/golden_trajectory_test.cpp
+  tests/kernel_reference_test.cpp
+  tests/tick_allocation_test.cpp
+  tests/soak_test.cpp
+)
+set(PELMORA_GUI_TEST_SOURCES
+  tests/support/pool.cpp
+  tests/support/program_window.cpp
+  tests/window_test.cpp
+  tests/bad_data_test.cpp
+  tests/install_test.cpp
+)
+
+function(pelmora_tests size core program)
+  set(tests pelmora-tests-${size})
+  add_executable(${tests} ${PELMORA_TEST_SOURCES})
+  target_include_directories(${tests} PRIVATE tests)
+  target_compile_definitions(${tests} PRIVATE PELMORA_PROGRAM="$<TARGET_FILE:${program}>")
+  target_link_libraries(${tests} PRIVATE ${core} GTest::gtest GTest::gtest_main)
+  add_dependencies(${tests} ${program})
+  gtest_discover_tests(${tests} TEST_PREFIX "${size}/" WORKING_DIRECTORY ${PELMORA_DATA_DIR}
+    PROPERTIES LABELS "unit")
+
+  # Every GUI test of this build shares one virtual X server, started before
+  # the first and stopped after the last.
+  set(gui_tests pelmora-gui-tests-${size})
+  add_executable(${gui_tests} ${PELMORA_GUI_TEST_SOURCES})
+  target_compile_definitions(${gui_tests} PRIVATE
+    PELMORA_PROGRAM="$<TARGET_FILE:${program}>" PELMORA_PROGRAM_NAME="${program}" PELMORA_DATA_DIR="${PELMORA_DATA_DIR}"
+    PELMORA_CMAKE="${CMAKE_COMMAND}" PELMORA_BUILD_DIR="${CMAKE_BINARY_DIR}")
+  target_link_libraries(${gui_tests} PRIVATE ${core} pelmora-test-x GTest::gtest GTest::gtest_main)
+  add_dependencies(${gui_tests} ${program} pelmora-test-display)
+  set(display_file ${CMAKE_CURRENT_BINARY_DIR}/test-display-${size})
+  add_test(NAME ${size}/VirtualDisplay.Start COMMAND pelmora-test-display start ${display_file})
+  add_test(NAME ${size}/VirtualDisplay.Stop COMMAND pelmora-test-display stop ${display_file})
+  set_tests_properties(${size}/VirtualDisplay.Start PROPERTIES FIXTURES_SETUP display-${size} LABELS "gui")
+  set_tests_properties(${size}/VirtualDisplay.Stop PROPERTIES FIXTURES_CLEANUP display-${size} LABELS "gui")
+  gtest_discover_tests(${gui_tests} TEST_PREFIX "${size}/" WORKING_DIRECTORY ${PELMORA_DATA_DIR}
+    PROPERTIES LABELS "gui" FIXTURES_REQUIRED display-${size}
+      ENVIRONMENT "PELMORA_TEST_DISPLAY_FILE=${display_file}")
+
+  # The program under valgrind's memcheck on a server of its own; slow, so
+  # only on request (ctest -L memcheck).
+  add_test(NAME ${size}/Memcheck CONFIGURATIONS RelWithDebInfo
+    COMMAND pelmora-test-display run ${CMAKE_SOURCE_DIR}/scripts/memcheck.sh $<TARGET_FILE:${program}>)
+  set_tests_properties(${size}/Memcheck PROPERTIES LABELS "memcheck" WORKING_DIRECTORY ${PELMORA_DATA_DIR})
+endfunction()
