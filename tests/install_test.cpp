@@ -15,7 +15,8 @@ std::string installedPrefix()
 {
     const std::string prefix = ::testing::TempDir() + "pelmora-install-" + std::to_string(getpid());
     std::filesystem::remove_all(prefix);
-    const std::string command = std::string("'") + PELMORA_CMAKE + "' --install '" + PELMORA_BUILD_DIR + "' --prefix '"
+    const std::string command = std::string("'") + PELMORA_CMAKE + "' --install '" + PELMORA_BUILD_DIR + "' --config "
+                                + PELMORA_BUILD_CONFIG + " --prefix '"
                                 + prefix + "' > /dev/null";
     return std::system(command.c_str()) == 0 ? prefix : std::string();
 }

@@ -60,7 +60,7 @@ function(pelmora_tests size core program)
   add_executable(${gui_tests} ${PELMORA_GUI_TEST_SOURCES})
   target_compile_definitions(${gui_tests} PRIVATE
     PELMORA_PROGRAM="$<TARGET_FILE:${program}>" PELMORA_PROGRAM_NAME="${program}" PELMORA_DATA_DIR="${PELMORA_DATA_DIR}"
-    PELMORA_CMAKE="${CMAKE_COMMAND}" PELMORA_BUILD_DIR="${CMAKE_BINARY_DIR}")
+    PELMORA_CMAKE="${CMAKE_COMMAND}" PELMORA_BUILD_DIR="${CMAKE_BINARY_DIR}" PELMORA_BUILD_CONFIG="$<CONFIG>")
   target_link_libraries(${gui_tests} PRIVATE ${core} pelmora-test-x GTest::gtest GTest::gtest_main)
   add_dependencies(${gui_tests} ${program} pelmora-test-display)
   set(display_file ${CMAKE_CURRENT_BINARY_DIR}/test-display-${size})

@@ -76,49 +76,51 @@ std::vector<std::string> childEnvironment(const ChildSpec& spec)
     return result;
 }
 
-std::string windowTitle(Display* display, Window window)
+// The bytes of a window's property of the given type; empty when it has none.
+std::string propertyBytes(Display* display, Window window, const char* name, Atom type, long longest)
 {
-    const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
-    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-    Atom type = None;
+    Atom actualType = None;
     int format = 0;
     unsigned long count = 0;
     unsigned long remaining = 0;
     unsigned char* data = nullptr;
-    std::string title;
-    if (XGetWindowProperty(display, window, netName, 0, 256, False, utf8, &type, &format, &count, &remaining, &data)
+    std::string bytes;
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, longest, False, type, &actualType,
+                           &format, &count, &remaining, &data)
             == Success
         && data != nullptr) {
-        title.assign(reinterpret_cast<char*>(data), count);
+        // Xlib hands 32-bit items over as longs.
+        const std::size_t itemBytes = format == 32 ? sizeof(long) : static_cast<std::size_t>(format / 8);
+        bytes.assign(reinterpret_cast<char*>(data), count * itemBytes);
         XFree(data);
+    }
+    return bytes;
+}
+
+std::string windowTitle(Display* display, Window window)
+{
+    const std::string title =
+        propertyBytes(display, window, "_NET_WM_NAME", XInternAtom(display, "UTF8_STRING", False), 256);
+    if (!title.empty()) {
         return title;
     }
     char* name = nullptr;
+    std::string plain;
     if (XFetchName(display, window, &name) && name != nullptr) {
-        title = name;
+        plain = name;
         XFree(name);
     }
-    return title;
+    return plain;
 }
 
 pid_t windowPid(Display* display, Window window)
 {
-    const Atom netPid = XInternAtom(display, "_NET_WM_PID", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    pid_t pid = -1;
-    if (XGetWindowProperty(display, window, netPid, 0, 1, False, XA_CARDINAL, &type, &format, &count, &remaining, &data)
-            == Success
-        && data != nullptr) {
-        if (count == 1 && format == 32) {
-            pid = static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data));
-        }
-        XFree(data);
+    const std::string bytes = propertyBytes(display, window, "_NET_WM_PID", XA_CARDINAL, 1);
+    long pid = -1;
+    if (bytes.size() == sizeof pid) {
+        std::memcpy(&pid, bytes.data(), sizeof pid);
     }
-    return pid;
+    return static_cast<pid_t>(pid);
 }
 
 }
