@@ -27,21 +27,6 @@ std::string framePath(const std::string& output, int build, std::int32_t tick)
     return path;
 }
 
-std::string outputFolder(const std::string& output)
-{
-    if (output.find(tickPlaceholder) == std::string::npos) {
-        return output;
-    }
-    const std::size_t slash = output.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    if (slash == 0) {
-        return "/";
-    }
-    return output.substr(0, slash);
-}
-
 std::string absolutePath(const std::string& path)
 {
     if (!path.empty() && path[0] == '/') {
@@ -54,16 +39,4 @@ std::string absolutePath(const std::string& path)
     const std::string absolute = std::string(here) + "/" + path;
     std::free(here);
     return absolute;
-}
-
-bool folderWritable(const std::string& folder)
-{
-    std::string probe = folder + "/.pelmora-render-XXXXXX";
-    const int file = mkstemp(probe.data());
-    if (file < 0) {
-        return false;
-    }
-    close(file);
-    unlink(probe.c_str());
-    return true;
 }
