@@ -82,6 +82,8 @@ bool passPackets(Animation& animation, std::string& error)
             error = "cannot encode " + animation.file.path + ": " + describe(received);
             return false;
         }
+        // Every frame shows for one period; without it, MP4 cuts the last frame off.
+        animation.packet->duration = 1;
         AVStream* stream = animation.container->streams[0];
         av_packet_rescale_ts(animation.packet, animation.encoder->time_base, stream->time_base);
         animation.packet->stream_index = stream->index;
@@ -125,6 +127,8 @@ bool startAnimation(const std::string& path, const std::string& format, int widt
     animation.encoder->pix_fmt = choice->pixels;
     animation.encoder->time_base = AVRational{1, rate};
     animation.encoder->framerate = AVRational{rate, 1};
+    // Frames in shown order only: every player then starts at the first frame.
+    animation.encoder->max_b_frames = 0;
     if (animation.container->oformat->flags & AVFMT_GLOBALHEADER) {
         animation.encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     }

@@ -22,6 +22,7 @@ constexpr const char* noGlxWarning = "Coin warning in glxglue_isdirect(): Couldn
 int pictureWidth = 0;
 int pictureHeight = 0;
 unsigned int cacheContext = 0;
+bool drawnBefore = false;
 
 SoErrorCB* passedOn = nullptr;
 void* passedOnData = nullptr;
@@ -160,9 +161,15 @@ bool drawPicture(SoNode* root, std::vector<unsigned char>& rgbBottomUp)
     SoGLRenderAction action(SbViewportRegion(static_cast<short>(pictureWidth), static_cast<short>(pictureHeight)));
     action.setCacheContext(cacheContext);
     action.setTransparencyType(SoGLRenderAction::SORTED_OBJECT_BLEND);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    action.apply(root);
+    // The first traversal in a fresh context draws the scene without its
+    // textures and lights in place; the viewer draws over it at once. From
+    // the second on, every drawing is the one the viewer shows.
+    for (int pass = drawnBefore ? 1 : 0; pass < 2; ++pass) {
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        action.apply(root);
+    }
+    drawnBefore = true;
     rgbBottomUp.resize(static_cast<std::size_t>(pictureWidth) * pictureHeight * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, pictureWidth, pictureHeight, GL_RGB, GL_UNSIGNED_BYTE, rgbBottomUp.data());
