@@ -30,6 +30,8 @@ set(PELMORA_RENDER_TEST_SOURCES
   tests/picture.cpp
   tests/program_run.cpp
   tests/render_view.cpp
+  tests/viewer_match_test.cpp
+  tests/virtual_display.cpp
   tools/render/viewer_view.cpp
 )
 
@@ -56,12 +58,18 @@ function(pelmora_render_build size core)
   add_dependencies(pelmora-render ${renderer})
   install(TARGETS ${renderer} DESTINATION ${PELMORA_RENDER_LIBEXEC})
 
+  # The program's start-up stopped at tick 300, to compare the live viewer with the renderer.
+  set(harness pelmora-viewer-at-tick-${size})
+  add_executable(${harness} tests/viewer_at_tick.cpp src/app/viewer_binding.cpp)
+  target_link_libraries(${harness} PRIVATE ${core} SoQt::SoQt X11::X11)
+
   set(tests pelmora-render-tests-${size})
   add_executable(${tests} ${PELMORA_RENDER_TEST_SOURCES})
   target_include_directories(${tests} PRIVATE tests tools/render)
-  target_compile_definitions(${tests} PRIVATE PELMORA_RENDER_PROGRAM="$<TARGET_FILE:pelmora-render>")
-  target_link_libraries(${tests} PRIVATE ${core} PkgConfig::FFMPEG GTest::gtest GTest::gtest_main)
-  add_dependencies(${tests} pelmora-render)
+  target_compile_definitions(${tests} PRIVATE PELMORA_RENDER_PROGRAM="$<TARGET_FILE:pelmora-render>"
+    PELMORA_VIEWER_AT_TICK="$<TARGET_FILE:${harness}>")
+  target_link_libraries(${tests} PRIVATE ${core} PkgConfig::FFMPEG X11::X11 GTest::gtest GTest::gtest_main)
+  add_dependencies(${tests} pelmora-render ${harness})
   gtest_discover_tests(${tests} TEST_PREFIX "${size}/" WORKING_DIRECTORY ${PELMORA_DATA_DIR}
     PROPERTIES LABELS "gui" RUN_SERIAL TRUE)
 endfunction()
