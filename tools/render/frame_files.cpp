@@ -1,8 +1,7 @@
 #include "frame_files.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <unistd.h>
+#include <filesystem>
 
 namespace {
 
@@ -29,14 +28,6 @@ std::string framePath(const std::string& output, int build, std::int32_t tick)
 
 std::string absolutePath(const std::string& path)
 {
-    if (!path.empty() && path[0] == '/') {
-        return path;
-    }
-    char* here = getcwd(nullptr, 0);
-    if (here == nullptr) {
-        return path;
-    }
-    const std::string absolute = std::string(here) + "/" + path;
-    std::free(here);
-    return absolute;
+    std::error_code ignored;
+    return std::filesystem::absolute(path, ignored).string();
 }

@@ -4,6 +4,8 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
+// Framebuffer objects are core OpenGL 3.0, which the OpenGL library exports.
+#define GL_GLEXT_PROTOTYPES
 #include <GL/gl.h>
 #include <GL/glext.h>
 
@@ -99,39 +101,21 @@ bool startAnyContext()
         && makeContextCurrent(platformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr));
 }
 
-template <typename Function>
-Function glFunction(const char* name)
-{
-    return reinterpret_cast<Function>(eglGetProcAddress(name));
-}
-
 // A framebuffer with 8-bit RGBA colour and a 24-bit depth buffer, bound for drawing and reading.
-bool bindFramebuffer(int width, int height)
+bool makeFramebuffer(int width, int height)
 {
-    auto genFramebuffers = glFunction<PFNGLGENFRAMEBUFFERSPROC>("glGenFramebuffers");
-    auto bindFramebuffer = glFunction<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer");
-    auto genRenderbuffers = glFunction<PFNGLGENRENDERBUFFERSPROC>("glGenRenderbuffers");
-    auto bindRenderbuffer = glFunction<PFNGLBINDRENDERBUFFERPROC>("glBindRenderbuffer");
-    auto renderbufferStorage = glFunction<PFNGLRENDERBUFFERSTORAGEPROC>("glRenderbufferStorage");
-    auto attachRenderbuffer = glFunction<PFNGLFRAMEBUFFERRENDERBUFFERPROC>("glFramebufferRenderbuffer");
-    auto framebufferStatus = glFunction<PFNGLCHECKFRAMEBUFFERSTATUSPROC>("glCheckFramebufferStatus");
-    if (genFramebuffers == nullptr || bindFramebuffer == nullptr || genRenderbuffers == nullptr
-        || bindRenderbuffer == nullptr || renderbufferStorage == nullptr || attachRenderbuffer == nullptr
-        || framebufferStatus == nullptr) {
-        return false;
-    }
     GLuint framebuffer = 0;
     GLuint buffers[2] = {};
-    genFramebuffers(1, &framebuffer);
-    bindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    genRenderbuffers(2, buffers);
-    bindRenderbuffer(GL_RENDERBUFFER, buffers[0]);
-    renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    attachRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[0]);
-    bindRenderbuffer(GL_RENDERBUFFER, buffers[1]);
-    renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-    attachRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, buffers[1]);
-    return framebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE && glGetError() == GL_NO_ERROR;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glGenRenderbuffers(2, buffers);
+    glBindRenderbuffer(GL_RENDERBUFFER, buffers[0]);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[0]);
+    glBindRenderbuffer(GL_RENDERBUFFER, buffers[1]);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, buffers[1]);
+    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE && glGetError() == GL_NO_ERROR;
 }
 
 }
@@ -142,7 +126,7 @@ bool startOffscreenPicture(int width, int height, std::string& error)
         error = "no OpenGL context: EGL gives none on a device or on Mesa's surfaceless platform";
         return false;
     }
-    if (!bindFramebuffer(width, height)) {
+    if (!makeFramebuffer(width, height)) {
         error = "no OpenGL context: no " + std::to_string(width) + "x" + std::to_string(height)
                 + " framebuffer with colour and depth";
         return false;

@@ -42,12 +42,9 @@ bool checkOutputName(const std::string& path, std::string& error)
         return false;
     }
     OutputFile probe;
-    if (!openOutput(path, probe, error)) {
-        error = "cannot write to the output folder " + folderOf(path) + error.substr(error.rfind(':'));
-        return false;
-    }
+    const bool opened = openOutput(path, probe, error);
     dropOutput(probe);
-    return true;
+    return opened;
 }
 
 bool openOutput(const std::string& path, OutputFile& file, std::string& error)
@@ -59,14 +56,14 @@ bool openOutput(const std::string& path, OutputFile& file, std::string& error)
         return true;
     }
     if (errno != EOPNOTSUPP && errno != EISDIR) {
-        error = reason("cannot write in", folderOf(path));
+        error = reason("cannot write to the output folder", folderOf(path));
         return false;
     }
     // No unnamed files on this file system: a hidden temporary, removed if the run fails.
     std::string temporary = folderOf(path) + "/." + path.substr(path.rfind('/') + 1) + ".XXXXXX";
     file.descriptor = mkostemp(temporary.data(), O_CLOEXEC);
     if (file.descriptor < 0) {
-        error = reason("cannot write in", folderOf(path));
+        error = reason("cannot write to the output folder", folderOf(path));
         return false;
     }
     fchmod(file.descriptor, 0644);
