@@ -31,10 +31,9 @@ void* passedOnData = nullptr;
 
 void quietenNoGlxWarning(const SoError* error, void* data)
 {
-    if (std::strcmp(error->getDebugString().getString(), noGlxWarning) == 0) {
-        return;
+    if (passedOn != nullptr && std::strcmp(error->getDebugString().getString(), noGlxWarning) != 0) {
+        passedOn(error, data);
     }
-    passedOn(error, data);
 }
 
 bool hasExtension(const char* extensions, const char* name)
@@ -145,9 +144,9 @@ bool drawPicture(SoNode* root, std::vector<unsigned char>& rgbBottomUp)
     SoGLRenderAction action(SbViewportRegion(static_cast<short>(pictureWidth), static_cast<short>(pictureHeight)));
     action.setCacheContext(cacheContext);
     action.setTransparencyType(SoGLRenderAction::SORTED_OBJECT_BLEND);
-    // The first traversal in a fresh context draws the scene without its
-    // textures and lights in place; the viewer draws over it at once. From
-    // the second on, every drawing is the one the viewer shows.
+    // Seen with Coin 4: the first traversal in a fresh context draws the
+    // scene without its textures and lights in place, and the viewer draws
+    // over it at once. From the second on, every drawing is the viewer's.
     for (int pass = drawnBefore ? 1 : 0; pass < 2; ++pass) {
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

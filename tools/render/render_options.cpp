@@ -2,8 +2,8 @@
 
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <getopt.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "frame_files.h"
@@ -208,9 +208,10 @@ bool parseRenderOptions(int argc, char** argv, const std::string& defaultDataDir
 
 std::string defaultDataDir(const std::string& installedFromProgram, const std::string& buildDataDir)
 {
-    const std::string installed = programFolder() + "/" + installedFromProgram;
-    struct stat status = {};
-    return stat(installed.c_str(), &status) == 0 && S_ISDIR(status.st_mode) ? installed : buildDataDir;
+    const std::filesystem::path installed =
+        (std::filesystem::path(programFolder()) / installedFromProgram).lexically_normal();
+    std::error_code ignored;
+    return std::filesystem::is_directory(installed, ignored) ? installed.string() : buildDataDir;
 }
 
 std::string programFolder()
