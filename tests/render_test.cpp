@@ -11,7 +11,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -105,19 +104,20 @@ int lineCount(const std::string& text)
     return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
 
-// A renderer started and not yet waited for; its standard error comes through errors.
+// A renderer started and not yet waited for; its standard output and error come through errors.
 struct Started {
     pid_t pid = -1;
     int errors = -1;
 };
 
-// Starts pelmora-render with no DISPLAY, the NAME=VALUE settings added, and
-// when fileLimit is above 0 no file it writes allowed past that many bytes.
+// Starts pelmora-render (or the given program) with no DISPLAY, the
+// NAME=VALUE settings added, and when fileLimit is above 0 no file it writes
+// allowed past that many bytes.
 Started launch(const std::vector<std::string>& arguments, const std::vector<std::string>& settings,
-               rlim_t fileLimit)
+               rlim_t fileLimit, const std::string& program = PELMORA_RENDER_PROGRAM)
 {
     std::vector<std::string> words = arguments;
-    words.insert(words.begin(), PELMORA_RENDER_PROGRAM);
+    words.insert(words.begin(), program);
     std::vector<char*> argv;
     for (std::string& word : words) {
         argv.push_back(word.data());
@@ -131,6 +131,10 @@ Started launch(const std::vector<std::string>& arguments, const std::vector<std:
     started.pid = fork();
     if (started.pid == 0) {
         unsetenv("DISPLAY");
+        // Started from the root folder, so that nothing is found relative to the tests' own.
+        if (chdir("/") != 0) {
+            _exit(127);
+        }
         for (const std::string& setting : settings) {
             putenv(const_cast<char*>(setting.c_str()));
         }
@@ -139,7 +143,7 @@ Started launch(const std::vector<std::string>& arguments, const std::vector<std:
             setrlimit(RLIMIT_FSIZE, &limit);
         }
         dup2(pipeEnds[1], STDERR_FILENO);
-        dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
+        dup2(pipeEnds[1], STDOUT_FILENO);
         execv(argv[0], argv.data());
         _exit(127);
     }
@@ -560,4 +564,33 @@ TEST_F(Render, SignalMidRunLeavesOnlyWholeFiles)
             std::filesystem::remove(folder + "/" + name);
         }
     }
+}
+
+TEST_F(Render, InstalledLayoutFindsItsRendererAndDataFromAnyFolder)
+{
+    // The installed layout: bin/, libexec/pelmora/ and share/pelmora/ under one prefix.
+    const std::filesystem::path built = std::filesystem::path(PELMORA_RENDER_PROGRAM).parent_path();
+    const std::string renderer = "pelmora-render-" + std::to_string(gridSize);
+    const std::string prefix = subfolder("prefix");
+    std::filesystem::create_directories(prefix + "/bin");
+    std::filesystem::create_directories(prefix + "/libexec/pelmora");
+    std::filesystem::create_directories(prefix + "/share");
+    std::filesystem::copy_file(PELMORA_RENDER_PROGRAM, prefix + "/bin/pelmora-render");
+    std::filesystem::copy_file(built / renderer, prefix + "/libexec/pelmora/" + renderer);
+    std::filesystem::create_directory_symlink(PELMORA_DATA_DIR, prefix + "/share/pelmora");
+    const std::string frames = subfolder("frames");
+
+    for (const std::string& program : {std::string("/bin/pelmora-render"), "/libexec/pelmora/" + renderer}) {
+        const ProgramRun help = waitFor(launch({"--help"}, {}, 0, prefix + program));
+        EXPECT_NE(help.errors.find("(default " + prefix + "/share/pelmora)"), std::string::npos)
+            << program << " names another data folder: " << help.errors;
+    }
+    const ProgramRun installed = waitFor(launch(options({"--output=" + folder, "--ticks=300"}), {}, 0,
+                                                prefix + "/bin/pelmora-render"));
+    const ProgramRun inTree = render({"--ticks=300"}, frames);
+    ASSERT_EQ(installed.status, 0) << installed.errors;
+    ASSERT_EQ(inTree.status, 0) << inTree.errors;
+    // The same picture, textures and all: the data folder found from the program's own place.
+    EXPECT_TRUE(fileBytes(folder + "/" + frameName(300)) == fileBytes(frames + "/" + frameName(300)))
+        << "the installed layout pictures tick 300 otherwise than the build tree";
 }

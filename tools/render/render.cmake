@@ -67,7 +67,7 @@ function(pelmora_render_build size core)
   add_executable(${tests} ${PELMORA_RENDER_TEST_SOURCES})
   target_include_directories(${tests} PRIVATE tests tools/render)
   target_compile_definitions(${tests} PRIVATE PELMORA_RENDER_PROGRAM="$<TARGET_FILE:pelmora-render>"
-    PELMORA_VIEWER_AT_TICK="$<TARGET_FILE:${harness}>")
+    PELMORA_VIEWER_AT_TICK="$<TARGET_FILE:${harness}>" PELMORA_DATA_DIR="${PELMORA_DATA_DIR}")
   target_link_libraries(${tests} PRIVATE ${core} PkgConfig::FFMPEG X11::X11 GTest::gtest GTest::gtest_main)
   add_dependencies(${tests} pelmora-render ${harness})
   gtest_discover_tests(${tests} TEST_PREFIX "${size}/" WORKING_DIRECTORY ${PELMORA_DATA_DIR}
