@@ -22,8 +22,8 @@ struct FormatChoice {
     AVPixelFormat pixels;
 };
 
-// A GIF frame holds 256 colours: 3 bits of red and green and 2 of blue,
-// dithered, keep a region's average colour.
+// A GIF frame holds 256 colours; 3 bits of red and green and 2 of blue,
+// dithered by the scaler, keep a region's average colour.
 const FormatChoice choices[] = {
     {"webm", AV_CODEC_ID_VP9, AV_PIX_FMT_YUV420P},
     {"mp4", AV_CODEC_ID_H264, AV_PIX_FMT_YUV420P},
