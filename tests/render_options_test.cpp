@@ -93,7 +93,9 @@ TEST(RenderOptions, DefaultsAreTickThreeHundredAt640x480IntoTheWorkingFolder)
     EXPECT_EQ(options.width, 640);
     EXPECT_EQ(options.height, 480);
     EXPECT_EQ(options.output, ".");
-    EXPECT_EQ(options.gif, "");
+    EXPECT_EQ(options.animation, "");
+    EXPECT_EQ(options.format, "");
+    EXPECT_EQ(options.rate, 10);
     EXPECT_EQ(options.dataDir, "/data");
     EXPECT_FALSE(options.help);
 }
@@ -103,11 +105,12 @@ TEST(RenderOptions, ShortAndLongFormsReadTheSame)
     RenderOptions longForm;
     RenderOptions shortForm;
     std::string error;
-    ASSERT_TRUE(parse({"--build", "100", "--ticks=0:9:3", "--size=320x200", "--output=out", "--gif=a.gif",
-                       "--data=d"},
+    ASSERT_TRUE(parse({"--build", "100", "--ticks=0:9:3", "--size=320x200", "--output=out", "--animation=a.mov",
+                       "--format=mp4", "--rate=60", "--data=d"},
                       longForm, error))
         << error;
-    ASSERT_TRUE(parse({"-b", "100", "-t", "0:9:3", "-s", "320x200", "-o", "out", "-g", "a.gif", "-d", "d"},
+    ASSERT_TRUE(parse({"-b", "100", "-t", "0:9:3", "-s", "320x200", "-o", "out", "-a", "a.mov", "-f", "mp4", "-r",
+                       "60", "-d", "d"},
                       shortForm, error))
         << error;
     for (const RenderOptions& options : {longForm, shortForm}) {
@@ -116,7 +119,9 @@ TEST(RenderOptions, ShortAndLongFormsReadTheSame)
         EXPECT_EQ(options.width, 320);
         EXPECT_EQ(options.height, 200);
         EXPECT_EQ(options.output, "out");
-        EXPECT_EQ(options.gif, "a.gif");
+        EXPECT_EQ(options.animation, "a.mov");
+        EXPECT_EQ(options.format, "mp4");
+        EXPECT_EQ(options.rate, 60);
         EXPECT_EQ(options.dataDir, "d");
     }
 }
@@ -155,4 +160,50 @@ TEST(RenderOptions, HelpStopsReadingTheRest)
     std::string error;
     ASSERT_TRUE(parse({"--help", "--build=75"}, options, error)) << error;
     EXPECT_TRUE(options.help);
+}
+
+TEST(RenderOptions, AnimationFormatComesFromTheOptionElseTheEnding)
+{
+    struct Case {
+        std::vector<std::string> words;
+        const char* format;   // empty when refused
+    };
+    const Case cases[] = {
+        {{"--animation=pool.webm"}, "webm"},
+        {{"--animation=pool.MP4"}, "mp4"},
+        {{"--animation=dir.gif/pool.Gif"}, "gif"},
+        {{"--animation=pool.gif", "--format=webm"}, "webm"},
+        {{"--animation=pool", "--format=gif"}, "gif"},
+        {{"--animation=pool.jpg"}, ""},
+        {{"--animation=pool.gif.part"}, ""},
+        {{"--animation=dir.gif/pool"}, ""},
+    };
+    for (const Case& wanted : cases) {
+        RenderOptions options;
+        std::string error;
+        const bool read = parse(wanted.words, options, error);
+        EXPECT_EQ(read ? options.format : "", wanted.format) << wanted.words[0] << ": " << error;
+    }
+}
+
+TEST(RenderOptions, FramesGoToTheWorkingFolderUnlessOnlyAnAnimationIsAsked)
+{
+    RenderOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--animation=pool.gif"}, options, error)) << error;
+    EXPECT_EQ(options.output, "");
+    ASSERT_TRUE(parse({"--animation=pool.gif", "--output=."}, options, error)) << error;
+    EXPECT_EQ(options.output, ".");
+}
+
+TEST(RenderOptions, RateRunsFromOneTo60)
+{
+    RenderOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--rate=1"}, options, error)) << error;
+    EXPECT_EQ(options.rate, 1);
+    for (const char* rate : {"0", "61", "", "2.5", "-1", "ten"}) {
+        EXPECT_FALSE(parse({std::string("--rate=") + rate}, options, error)) << rate;
+        EXPECT_EQ(error.rfind("bad rate '" + std::string(rate) + "'", 0), 0u) << error;
+    }
 }

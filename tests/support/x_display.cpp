@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <thread>
 
@@ -224,8 +225,16 @@ pid_t startChild(const ChildSpec& spec)
         }
         const int quiet = open("/dev/null", O_WRONLY);
         const int errors = spec.errorsPath.empty() ? quiet : open(spec.errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(quiet, STDOUT_FILENO);
+        const int output = spec.outputPath.empty() ? quiet
+                           : spec.outputPath == spec.errorsPath
+                               ? errors
+                               : open(spec.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(output, STDOUT_FILENO);
         dup2(errors, STDERR_FILENO);
+        if (spec.fileSizeLimit > 0) {
+            const rlimit limit = {spec.fileSizeLimit, spec.fileSizeLimit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         execvpe(argv[0], argv.data(), envp.data());
         _exit(127);
     }
@@ -243,15 +252,17 @@ void stopChild(pid_t pid)
     waitpid(pid, nullptr, 0);
 }
 
-ProgramRun runProgram(const ChildSpec& spec)
+ProgramRun runProgram(ChildSpec spec, bool outputWithErrors)
 {
     char path[] = "/tmp/pelmora-errors-XXXXXX";
     const int file = mkstemp(path);
-    ChildSpec withErrors = spec;
-    withErrors.errorsPath = path;
+    spec.errorsPath = path;
+    if (outputWithErrors) {
+        spec.outputPath = path;
+    }
     ProgramRun run;
     int status = 0;
-    const pid_t pid = startChild(withErrors);
+    const pid_t pid = startChild(spec);
     if (pid > 0 && waitpid(pid, &status, 0) == pid) {
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         run.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;

@@ -4,6 +4,7 @@
 // started as children with the environment a test chooses, their windows
 // found, grabbed and closed, and waits on a condition rather than on a clock.
 
+#include <sys/resource.h>
 #include <sys/types.h>
 
 #include <functional>
@@ -45,9 +46,11 @@ struct ChildSpec {
     std::string display;                  // its DISPLAY; empty for none at all
     std::vector<std::string> environment; // NAME=VALUE to set, a bare NAME to remove
     std::string errorsPath;               // standard error goes there; empty for nowhere
+    std::string outputPath;               // standard output goes there (the same file may be given); empty for nowhere
+    rlim_t fileSizeLimit = 0;             // largest file it may write, in bytes; 0 for no limit
 };
 
-// Starts a child; its standard output goes nowhere. -1 if it could not be started.
+// Starts a child. -1 if it could not be started.
 pid_t startChild(const ChildSpec& spec);
 
 // Waits up to the given seconds for the child to end; false if it did not.
@@ -64,8 +67,9 @@ struct ProgramRun {
     std::string errors;
 };
 
-// Runs a child to its end.
-ProgramRun runProgram(const ChildSpec& spec);
+// Runs a child to its end; with outputWithErrors its standard output is
+// caught along with its standard error.
+ProgramRun runProgram(ChildSpec spec, bool outputWithErrors = false);
 
 // Lines in a text: its newlines.
 int lineCount(const std::string& text);

@@ -1,8 +1,7 @@
 #include "frame_files.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <unistd.h>
+#include <filesystem>
 
 namespace {
 
@@ -27,43 +26,8 @@ std::string framePath(const std::string& output, int build, std::int32_t tick)
     return path;
 }
 
-std::string outputFolder(const std::string& output)
-{
-    if (output.find(tickPlaceholder) == std::string::npos) {
-        return output;
-    }
-    const std::size_t slash = output.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    if (slash == 0) {
-        return "/";
-    }
-    return output.substr(0, slash);
-}
-
 std::string absolutePath(const std::string& path)
 {
-    if (!path.empty() && path[0] == '/') {
-        return path;
-    }
-    char* here = getcwd(nullptr, 0);
-    if (here == nullptr) {
-        return path;
-    }
-    const std::string absolute = std::string(here) + "/" + path;
-    std::free(here);
-    return absolute;
-}
-
-bool folderWritable(const std::string& folder)
-{
-    std::string probe = folder + "/.pelmora-render-XXXXXX";
-    const int file = mkstemp(probe.data());
-    if (file < 0) {
-        return false;
-    }
-    close(file);
-    unlink(probe.c_str());
-    return true;
+    std::error_code ignored;
+    return std::filesystem::absolute(path, ignored).string();
 }

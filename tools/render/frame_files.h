@@ -10,13 +10,6 @@ constexpr const char* tickPlaceholder = "{tick}";
 // the tick in six digits; otherwise pelmora-BUILD-tick-TTTTTT.png in that folder.
 std::string framePath(const std::string& output, int build, std::int32_t tick);
 
-// The folder the pictures go to: the pattern's folder, or the output itself.
-std::string outputFolder(const std::string& output);
-
 // The path as seen from the working directory the run started in, so that it
 // still holds after the run moves into the data folder.
 std::string absolutePath(const std::string& path);
-
-// True when a file can be created in the folder: tried, not guessed from modes,
-// since a run as root passes every mode check.
-bool folderWritable(const std::string& folder);

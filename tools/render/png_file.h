@@ -2,7 +2,9 @@
 
 #include <string>
 
-// Writes an 8-bit RGB picture as a PNG file, its rows given bottom-up as
-// OpenGL reads them. Holds nothing but the pixels: no name, no time, so the
-// same pixels always make the same bytes. Returns false when it cannot write.
-bool writePng(const std::string& path, int width, int height, const unsigned char* rgbBottomUp);
+#include "output_file.h"
+
+// Writes an 8-bit RGB picture, rows given from the bottom up, as a PNG file
+// through libpng. No time or other varying chunk: the same pixels give the
+// same bytes. On a fault returns false and says why in error.
+bool writePng(OutputFile& file, int width, int height, const unsigned char* rgbBottomUp, std::string& error);

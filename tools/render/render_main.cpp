@@ -1,28 +1,24 @@
 // One build's renderer, pelmora-render-SIZE: the scene that build's program
 // shows, advanced tick by tick with its own frame tick and pictured offscreen.
 
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 #include <unistd.h>
 
-#include <Inventor/SbColor.h>
 #include <Inventor/SbViewportRegion.h>
-#include <Inventor/SoDB.h>
-#include <Inventor/SoInteraction.h>
-#include <Inventor/SoOffscreenRenderer.h>
-#include <Inventor/actions/SoGLRenderAction.h>
-#include <Inventor/nodekits/SoNodeKit.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/sensors/SoIdleSensor.h>
 
+#include "animation.h"
 #include "app/frame_tick.h"
-#include "app/scene_assembly.h"
+#include "app/headless_run.h"
 #include "config/build_config.h"
 #include "frame_files.h"
-#include "gif_animation.h"
-#include "offscreen_context.h"
+#include "offscreen_picture.h"
+#include "output_file.h"
 #include "png_file.h"
 #include "render_options.h"
 #include "viewer_view.h"
@@ -32,15 +28,30 @@ namespace {
 // A line of progress at least this often while the water runs between frames.
 constexpr std::int32_t progressInterval = 10000;
 
-// The viewer's background.
-const SbColor black(0.0f, 0.0f, 0.0f);
+// Writes one frame's picture under its name, or nothing at all.
+bool writeFrame(const std::string& path, int width, int height, const unsigned char* rgb, std::string& error)
+{
+    OutputFile file;
+    if (!openOutput(path, file, error)) {
+        return false;
+    }
+    if (!writePng(file, width, height, rgb, error)) {
+        dropOutput(file);
+        return false;
+    }
+    return finishOutput(file, error);
+}
 
 }
 
 int main(int argc, char** argv)
 {
+    // Past a size limit a write then fails with EFBIG, reported like a full
+    // disk, instead of the signal ending the run.
+    std::signal(SIGXFSZ, SIG_IGN);
     RenderOptions options;
-    const int settled = settleRenderOptions(argc, argv, PELMORA_RENDER_DATA_DIR, options);
+    const std::string dataDir = defaultDataDir(PELMORA_RENDER_INSTALLED_DATA, PELMORA_RENDER_DATA_DIR);
+    const int settled = settleRenderOptions(argc, argv, dataDir, options);
     if (settled >= 0) {
         return settled;
     }
@@ -52,71 +63,89 @@ int main(int argc, char** argv)
 
     // The scene reads its files relative to the working directory, so the run
     // moves into the data folder, as the programs are run; the outputs keep
-    // meaning what they meant where the run started.
-    const std::string output = absolutePath(options.output);
-    const std::string gif = options.gif.empty() ? "" : absolutePath(options.gif);
-    if (!folderWritable(outputFolder(output))) {
-        return failRender("cannot write to the output folder " + outputFolder(output), exitCannotRun);
+    // meaning what they meant where the run started. Every name is tried
+    // before any work.
+    std::string error;
+    std::vector<std::string> frames;
+    if (!options.output.empty()) {
+        const std::string output = absolutePath(options.output);
+        for (const std::int32_t tick : options.ticks) {
+            frames.push_back(framePath(output, gridSize, tick));
+            if (!checkOutputName(frames.back(), error)) {
+                return failRender(error, exitCannotRun);
+            }
+        }
+    }
+    const std::string animationPath = options.animation.empty() ? "" : absolutePath(options.animation);
+    if (!animationPath.empty() && !checkOutputName(animationPath, error)) {
+        return failRender(error, exitCannotRun);
     }
     if (chdir(options.dataDir.c_str()) != 0) {
         return failRender("cannot enter the data folder " + options.dataDir, exitCannotRun);
     }
 
-    // Coin is started only once a context is sure: without one its GLX code can crash.
-    std::string error;
-    if (!startOffscreenContexts(error)) {
+    SoSeparator* scene = startHeadlessRun();
+    if (!startOffscreenPicture(options.width, options.height, error)) {
         return failRender(error, exitCannotRun);
     }
-    SoDB::init();
-    SoNodeKit::init();
-    SoInteraction::init();
     // Coin caches a separator that stays unchanged over frames in a display
     // list, which draws some pixels one level apart from a fresh traversal:
     // without caches a picture depends on its tick alone, not on earlier frames.
     SoSeparator::setNumRenderCaches(0);
-
     const SbViewportRegion viewport(static_cast<short>(options.width), static_cast<short>(options.height));
-    SoSeparator* root = buildViewerView(assembleScene(), viewport);
+    SoSeparator* root = buildViewerView(scene, viewport);
     root->ref();
-    SoOffscreenRenderer renderer(viewport);
-    renderer.setComponents(SoOffscreenRenderer::RGB);
-    renderer.setBackgroundColor(black);
-    renderer.getGLRenderAction()->setTransparencyType(SoGLRenderAction::SORTED_OBJECT_BLEND);
+
+    Animation animation;
+    if (!animationPath.empty()
+        && !startAnimation(animationPath, options.format, options.width, options.height, options.rate, animation,
+                           error)) {
+        dropAnimation(animation);
+        return failRender(error, exitCannotRun);
+    }
 
     // The tick reschedules its sensor; here nothing ever processes it.
     SoIdleSensor sensor;
     sensor.setFunction(frameTick);
     std::int32_t tick = 0;
-    std::vector<std::string> written;
-    const std::int32_t lastTick = options.ticks.back();
-    for (const std::int32_t wantedTick : options.ticks) {
-        while (tick < wantedTick) {
+    std::vector<unsigned char> rgb;
+    const int frameCount = static_cast<int>(options.ticks.size());
+    for (int frame = 0; frame < frameCount; ++frame) {
+        while (tick < options.ticks[frame]) {
             frameTick(nullptr, &sensor);
             sensor.unschedule();
             ++tick;
-            if (tick % progressInterval == 0 && tick < wantedTick) {
+            if (tick % progressInterval == 0 && tick < options.ticks[frame]) {
                 std::fprintf(stderr, "pelmora-render: tick %d of %d\n", static_cast<int>(tick),
-                             static_cast<int>(lastTick));
+                             static_cast<int>(options.ticks.back()));
             }
         }
-        const std::string path = framePath(output, gridSize, tick);
-        if (!renderer.render(root) || xRequestRefused()) {
-            return failRender("no OpenGL context: rendering tick " + std::to_string(tick) + " failed", exitCannotRun);
+        if (!drawPicture(root, rgb)) {
+            dropAnimation(animation);
+            return failRender("no OpenGL context: drawing tick " + std::to_string(tick) + " failed", exitFailed);
         }
-        if (!writePng(path, options.width, options.height, renderer.getBuffer())) {
-            return failRender("cannot write " + path, exitCannotRun);
-        }
-        written.push_back(path);
-        std::fprintf(stderr, "pelmora-render: tick %d: wrote %s (%d of %d)\n", static_cast<int>(tick), path.c_str(),
-                     static_cast<int>(written.size()), static_cast<int>(options.ticks.size()));
-    }
-    root->unref();
-
-    if (!gif.empty()) {
-        if (!writeGifAnimation(written, gif, error)) {
+        if (!frames.empty() && !writeFrame(frames[frame], options.width, options.height, rgb.data(), error)) {
+            dropAnimation(animation);
             return failRender(error, exitFailed);
         }
-        std::fprintf(stderr, "pelmora-render: wrote %s\n", gif.c_str());
+        if (!animationPath.empty() && !addAnimationFrame(animation, rgb.data(), error)) {
+            dropAnimation(animation);
+            return failRender(error, exitFailed);
+        }
+        const std::string done = frames.empty() ? "pictured" : "wrote " + frames[frame];
+        std::fprintf(stderr, "pelmora-render: tick %d: %s (%d of %d)\n", static_cast<int>(tick), done.c_str(),
+                     frame + 1, frameCount);
+    }
+    root->unref();
+    scene->unref();
+
+    if (!animationPath.empty()) {
+        const bool finished = finishAnimation(animation, error);
+        dropAnimation(animation);
+        if (!finished) {
+            return failRender(error, exitFailed);
+        }
+        std::fprintf(stderr, "pelmora-render: wrote %s\n", animationPath.c_str());
     }
     return 0;
 }

@@ -1,0 +1,134 @@
+#include "output_file.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string folderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string reason(const std::string& what, const std::string& path)
+{
+    return what + " " + path + ": " + std::strerror(errno);
+}
+
+// A hidden name beside the target, unique to this process and attempt.
+std::string temporaryName(const std::string& path, int attempt)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return folder + "." + name + "." + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".part";
+}
+
+}
+
+bool checkOutputName(const std::string& path, std::string& error)
+{
+    struct stat status = {};
+    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        error = "cannot write " + path + ": it is a folder";
+        return false;
+    }
+    OutputFile probe;
+    const bool opened = openOutput(path, probe, error);
+    dropOutput(probe);
+    return opened;
+}
+
+bool openOutput(const std::string& path, OutputFile& file, std::string& error)
+{
+    file = OutputFile();
+    file.path = path;
+    file.descriptor = open(folderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    if (file.descriptor >= 0) {
+        return true;
+    }
+    if (errno != EOPNOTSUPP && errno != EISDIR) {
+        error = reason("cannot write to the output folder", folderOf(path));
+        return false;
+    }
+    // No unnamed files on this file system: a hidden temporary, removed if the run fails.
+    std::string temporary = folderOf(path) + "/." + path.substr(path.rfind('/') + 1) + ".XXXXXX";
+    file.descriptor = mkostemp(temporary.data(), O_CLOEXEC);
+    if (file.descriptor < 0) {
+        error = reason("cannot write to the output folder", folderOf(path));
+        return false;
+    }
+    fchmod(file.descriptor, 0644);
+    file.temporary = temporary;
+    return true;
+}
+
+bool writeOutput(OutputFile& file, const void* bytes, std::size_t size, std::string& error)
+{
+    const auto* next = static_cast<const unsigned char*>(bytes);
+    while (size > 0) {
+        const ssize_t written = write(file.descriptor, next, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            error = reason("cannot write", file.path);
+            return false;
+        }
+        next += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool finishOutput(OutputFile& file, std::string& error)
+{
+    if (fsync(file.descriptor) != 0) {
+        error = reason("cannot write", file.path);
+        dropOutput(file);
+        return false;
+    }
+    // An unnamed file gets a unique hidden name first, since a link never
+    // replaces a file; the rename then replaces the target in one step.
+    if (file.temporary.empty()) {
+        const std::string self = "/proc/self/fd/" + std::to_string(file.descriptor);
+        for (int attempt = 0; file.temporary.empty(); ++attempt) {
+            const std::string name = temporaryName(file.path, attempt);
+            if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                file.temporary = name;
+            } else if (errno != EEXIST) {
+                error = reason("cannot name", file.path);
+                dropOutput(file);
+                return false;
+            }
+        }
+    }
+    if (rename(file.temporary.c_str(), file.path.c_str()) != 0) {
+        error = reason("cannot name", file.path);
+        dropOutput(file);
+        return false;
+    }
+    file.temporary.clear();
+    dropOutput(file);
+    return true;
+}
+
+void dropOutput(OutputFile& file)
+{
+    if (!file.temporary.empty()) {
+        unlink(file.temporary.c_str());
+        file.temporary.clear();
+    }
+    if (file.descriptor >= 0) {
+        close(file.descriptor);
+        file.descriptor = -1;
+    }
+}
