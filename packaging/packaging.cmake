@@ -58,23 +58,27 @@ foreach(side 16 22 24 32 48 64 128 256 512)
   install(FILES ${packaging}/icons/${side}x${side}/${PELMORA_APP_ID}.png
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${side}x${side}/apps)
 endforeach()
-install(FILES ${packaging}/copyright ${packaged}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${packaging}/copyright ${packaged}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/pelmora)
+
+# Installing and packaging take what has been built (the programs and
+# pelmora-packaging) instead of building every test and benchmark first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME pelmora)
 set(CPACK_PACKAGE_VENDOR "Pelmora")
 set(CPACK_PACKAGE_CONTACT "Pelmora developers <developers@pelmora.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "waves on a small pool of water, live in a 3D viewer")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- Pelmora simulates waves on a small square pool in real time and shows them in
- a 3D examiner viewer that can be turned, moved and zoomed with the mouse.
- A height field follows a damped wave equation, random drops disturb it, and a
- caustic light pattern on a slab below the translucent water follows the waves.
- .
- Three programs show the same pool at three grid sizes: pelmora-25 (with walls,
- floor slabs, a rail, a warm spot light and a small sculpture), pelmora-50
- (without the sculpture) and pelmora-100 (the bare pool). pelmora-render
- writes PNG pictures of the running pool without opening a window.")
+# The extended description; CPack puts the summary above it and indents it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Pelmora simulates waves on a small square pool in real time and shows them in
+a 3D examiner viewer that can be turned, moved and zoomed with the mouse.
+A height field follows a damped wave equation, random drops disturb it, and a
+caustic light pattern on a slab below the translucent water follows the waves.
+
+Three programs show the same pool at three grid sizes: pelmora-25 (with walls,
+floor slabs, a rail, a warm spot light and a small sculpture), pelmora-50
+(without the sculpture) and pelmora-100 (the bare pool). pelmora-render
+writes PNG pictures of the running pool without opening a window.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
@@ -89,3 +93,16 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsimage20, libgl1-mesa-dri, libqt5gui5 (>= 5
 # pelmora-render's GIF animation runs ImageMagick's convert.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "imagemagick")
 include(CPack)
+
+# The package, tested as a user gets it: built, checked by lintian, unpacked
+# into the build folder, its launchers and renderer run from there.
+add_test(NAME package/BuildsLintianCleanAndUnpacksValid
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/package_build.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(package/BuildsLintianCleanAndUnpacksValid PROPERTIES
+  LABELS package FIXTURES_SETUP package-root RUN_SERIAL TRUE)
+add_executable(pelmora-package-tests tests/package_test.cpp tests/x_session.cpp tests/virtual_display.cpp)
+target_include_directories(pelmora-package-tests PRIVATE tests)
+target_compile_definitions(pelmora-package-tests PRIVATE PELMORA_PACKAGE_ROOT="${CMAKE_BINARY_DIR}/package-root")
+target_link_libraries(pelmora-package-tests PRIVATE X11::X11 GTest::gtest GTest::gtest_main)
+gtest_discover_tests(pelmora-package-tests TEST_PREFIX "package/"
+  PROPERTIES LABELS package FIXTURES_REQUIRED package-root)
