@@ -8,7 +8,8 @@ packages=(
   libcoin-dev libsimage-dev libsoqt520-dev libx11-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick libgl1-mesa-dri
-  valgrind python3
+  valgrind python3 python3-pil
+  scdoc lintian desktop-file-utils appstream
 )
 
 missing=()

@@ -73,11 +73,12 @@ TEST_P(PackagedProgram, RenderWritesAPicture)
     ASSERT_EQ(std::system(("rm -rf '" + folder + "' && mkdir -p '" + folder + "'").c_str()), 0);
     const std::string command = "cd / && '" + root + "/usr/bin/pelmora-render' --build=" + std::to_string(GetParam()) +
                                 " --ticks=0 --size=64x48 --output='" + folder + "' 2>&1";
-    const int status = std::system(("DISPLAY=" + virtualDisplay() + " " + command).c_str());
+    const int run = std::system(("DISPLAY=" + virtualDisplay() + " " + command).c_str());
+    const int status = WIFEXITED(run) ? WEXITSTATUS(run) : -1;
     const std::string picture = folder + "/pelmora-" + std::to_string(GetParam()) + "-tick-000000.png";
     const bool written = startsAsPng(picture);
     std::system(("rm -rf '" + folder + "'").c_str());
-    EXPECT_EQ(status, 0) << command;
+    EXPECT_EQ(status, 0) << "exit status of " << command;
     EXPECT_TRUE(written) << picture << " is no PNG file";
 }
 
