@@ -80,7 +80,8 @@ std::string readAll(const std::string& path)
 std::string damagedCopy(const BadFile& bad)
 {
     const std::string folder = ::testing::TempDir() + "pelmora-bad-" + std::to_string(getpid());
-    std::system(("rm -rf '" + folder + "' && cp -r '" + dataFolder + "' '" + folder + "'").c_str());
+    EXPECT_EQ(std::system(("rm -rf '" + folder + "' && cp -r '" + dataFolder + "' '" + folder + "'").c_str()), 0)
+        << "cannot copy " << dataFolder << " to " << folder;
     const std::string target = folder + "/" + bad.path;
     const std::string original = readAll(target);
     std::remove(target.c_str());
@@ -137,7 +138,7 @@ TEST_P(BadData, ProgramStillRunsAndClosesWithStatusZero)
         stopProgram(pid);
     }
     XCloseDisplay(display);
-    std::system(("rm -rf '" + folder + "'").c_str());
+    EXPECT_EQ(std::system(("rm -rf '" + folder + "'").c_str()), 0) << "cannot remove " << folder;
     EXPECT_FALSE(endedEarly) << "the program ended before it was closed";
     ASSERT_TRUE(ended) << "still running after the close request";
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);

@@ -25,16 +25,12 @@ const std::string title = "Pel Mora";
 constexpr double startSeconds = 60.0;
 constexpr double settleSeconds = 30.0;
 
-// Room for the window at scale 2 (1000 x 780) and for the drag beside it.
-const std::vector<std::string> largeScreen = {"-screen", "0", "1600x1200x24"};
+// Room for the window at scale 2 (1000 x 780). The server must not reset when
+// one run's last connection closes: the next run's would be refused meanwhile.
+const std::vector<std::string> largeScreen = {"-screen", "0", "1600x1200x24", "-noreset"};
 
 // A rendered pool: at least this share of the render area is water blue.
 constexpr double waterShare = 0.05;
-
-// How much of a colour region two pictures must share: pixels of the region in
-// both over pixels in either. The waves move between runs and scaling blurs
-// edges; a pool drawn small in a corner, or not at all, shares far less.
-constexpr double sameRegion = 0.8;
 
 struct ScaleCase {
     const char* variable;
@@ -200,29 +196,45 @@ double sharedRegion(const Picture& one, const Picture& other, Region region)
     return either == 0 ? 0.0 : static_cast<double>(both) / either;
 }
 
+// A colour region and how much of it two pictures of the same view share at
+// least: pixels of it in both over pixels of it in either. The waves move
+// between runs and scaling blurs edges, which costs small regions most; a pool
+// drawn small in a corner, or turned about another point, shares far less.
 struct NamedRegion {
     Region region;
     const char* name;
+    double least;
 };
+
+const NamedRegion water = {Region::Water, "water blue", 0.9};
 
 // What every build shows, and what only some have around the pool.
 const std::vector<NamedRegion> regionsOfThisBuild = {
-    {Region::Water, "water blue"},
+    water,
 #ifdef PELMORA_WITH_BASIN
-    {Region::Grey, "slab grey"},
+    {Region::Grey, "slab grey", 0.85},
 #endif
 #ifdef PELMORA_WITH_MODEL
-    {Region::Warm, "warm urn and block"},
+    {Region::Warm, "warm urn and block", 0.7},
 #endif
 };
+
+// Windows come and go while a program starts; asking after one that just went
+// is an answer, not a reason to end the test process.
+int ignoreXError(Display*, XErrorEvent*)
+{
+    return 0;
+}
 
 // One run of the program on the large display.
 class ScaledWindow {
 public:
     ScaledWindow(const std::string& variable, const std::string& value)
     {
+        XSetErrorHandler(ignoreXError);
         display = XOpenDisplay(largeDisplay().c_str());
         if (display == nullptr) {
+            ADD_FAILURE() << "cannot open display " << largeDisplay();
             return;
         }
         pid = startScaled(variable, value);
@@ -311,7 +323,7 @@ void expectSameRegions(const Picture& expected, const Picture& scaled, double fa
     EXPECT_NEAR(scaled.height, expected.height * factor, 2.0) << "width " << scaled.width;
     const Picture back = scaledTo(scaled, expected.width, expected.height);
     for (const NamedRegion& named : regionsOfThisBuild) {
-        EXPECT_GE(sharedRegion(expected, back, named.region), sameRegion)
+        EXPECT_GE(sharedRegion(expected, back, named.region), named.least)
             << named.name << " at scale " << factor << ", expected the region of scale 1";
     }
 }
@@ -355,7 +367,7 @@ TEST_P(ScaledScreen, DragTurnsThePoolAsAtScaleOne)
         run.drag(fromX, fromY, toX, toY);
         expected = run.settledArea();
         ASSERT_EQ(before.rgb.size(), expected.rgb.size());
-        ASSERT_LT(sharedRegion(before, expected, Region::Water), sameRegion) << "the drag did not turn the pool";
+        ASSERT_LT(sharedRegion(before, expected, water.region), water.least) << "the drag did not turn the pool";
     }
     ScaledWindow run(GetParam().variable, GetParam().value);
     ASSERT_NE(run.window, 0u) << "no window titled \"" << title << "\"";

@@ -40,7 +40,7 @@ TEST(Installed, LauncherRunsTheProgramInItsDataFolderFromAnyFolder)
         stopProgram(pid);
     }
     XCloseDisplay(display);
-    std::system(("rm -rf '" + prefix + "'").c_str());
+    EXPECT_EQ(std::system(("rm -rf '" + prefix + "'").c_str()), 0) << "cannot remove " << prefix;
     ASSERT_NE(window, 0u) << "no window from the installed launcher";
     ASSERT_TRUE(ended);
     ASSERT_TRUE(WIFEXITED(status));

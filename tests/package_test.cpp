@@ -77,7 +77,7 @@ TEST_P(PackagedProgram, RenderWritesAPicture)
     const int status = WIFEXITED(run) ? WEXITSTATUS(run) : -1;
     const std::string picture = folder + "/pelmora-" + std::to_string(GetParam()) + "-tick-000000.png";
     const bool written = startsAsPng(picture);
-    std::system(("rm -rf '" + folder + "'").c_str());
+    EXPECT_EQ(std::system(("rm -rf '" + folder + "'").c_str()), 0) << "cannot remove " << folder;
     EXPECT_EQ(status, 0) << "exit status of " << command;
     EXPECT_TRUE(written) << picture << " is no PNG file";
 }
