@@ -1,7 +1,7 @@
 #include "app/viewer_binding.h"
 
-#include <cstdlib>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include <Inventor/Qt/SoQt.h>
