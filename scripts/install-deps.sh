@@ -9,7 +9,8 @@ packages=(
   libegl-dev libpng-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick libgl1-mesa-dri
-  valgrind python3
+  valgrind python3 python3-pil
+  scdoc lintian desktop-file-utils appstream
 )
 
 missing=()

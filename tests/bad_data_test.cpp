@@ -116,9 +116,7 @@ protected:
 TEST_P(BadData, ProgramStillRunsAndClosesWithStatusZero)
 {
     folder = damagedFolder(GetParam());
-    ChildSpec spec = poolProgram();
-    spec.directory = folder;
-    ASSERT_TRUE(start(spec)) << "no window; the program " << (running() ? "hung" : "ended");
+    ASSERT_TRUE(start(onTestDisplay(PELMORA_PROGRAM, folder))) << "no window; the program " << (running() ? "hung" : "ended");
     ASSERT_TRUE(keepsDrawing(drawingSeconds)) << "the program " << (running() ? "stopped drawing" : "ended");
     int status = 0;
     ASSERT_TRUE(closeAndWait(status)) << "still running after the close request";

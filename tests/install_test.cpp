@@ -37,11 +37,8 @@ TEST_F(Installed, LauncherRunsTheProgramInItsDataFolderFromAnyFolder)
 {
     prefix = installedPrefix();
     ASSERT_FALSE(prefix.empty()) << "cmake --install failed";
-    ChildSpec spec = poolProgram();
-    spec.arguments = {prefix + "/bin/" + PELMORA_PROGRAM_NAME};
     // Started from the root folder, where no data file is to be found.
-    spec.directory = "/";
-    ASSERT_TRUE(start(spec)) << "no window from the installed launcher";
+    ASSERT_TRUE(start(onTestDisplay(prefix + "/bin/" + PELMORA_PROGRAM_NAME, "/"))) << "no window from the installed launcher";
     int status = 0;
     ASSERT_TRUE(closeAndWait(status)) << "still running after the close request";
     ASSERT_TRUE(WIFEXITED(status));

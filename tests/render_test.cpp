@@ -88,7 +88,7 @@ std::string frameName(int tick)
 // root folder, so that nothing is found relative to the tests' own, with the
 // NAME=VALUE settings added and, when fileLimit is above 0, no file it writes
 // allowed past that many bytes.
-ChildSpec renderer(const std::vector<std::string>& arguments, const std::vector<std::string>& settings = {},
+ChildSpec rendererSpec(const std::vector<std::string>& arguments, const std::vector<std::string>& settings = {},
                    rlim_t fileLimit = 0, const std::string& program = PELMORA_RENDER_PROGRAM)
 {
     ChildSpec spec;
@@ -188,7 +188,7 @@ protected:
     ProgramRun render(std::vector<std::string> more, const std::string& into)
     {
         more.insert(more.begin(), "--output=" + into);
-        return runProgram(renderer(options(more)), true);
+        return runProgram(rendererSpec(options(more)), true);
     }
 
     Picture frame(const std::string& in, int tick)
@@ -380,7 +380,7 @@ TEST_F(Render, AnimationHoldsEveryFrameAtThePictureSize)
         const std::string path = folder + "/" + wanted.name;
         const std::string size = std::to_string(wanted.width) + "x" + std::to_string(wanted.height);
         const ProgramRun run =
-            runProgram(renderer(options({"--ticks=0:30:10", "--size=" + size, "--rate=25", "--animation=" + path})), true);
+            runProgram(rendererSpec(options({"--ticks=0:30:10", "--size=" + size, "--rate=25", "--animation=" + path})), true);
         ASSERT_EQ(run.status, 0) << wanted.name << ": " << run.errors;
         const ReadAnimation read = readAnimation(path);
         EXPECT_EQ(read.frames, 4) << wanted.name;
@@ -445,7 +445,7 @@ TEST_F(Render, BadRequestExitsTwoWithOneLineBeforeAnyWork)
         const std::string named = bad.options.empty() ? bad.settings[0] : bad.options[0];
         std::vector<std::string> words = options(bad.options);
         words.insert(words.begin() + 1, "--output=" + folder);
-        const ProgramRun run = runProgram(renderer(words, bad.settings), true);
+        const ProgramRun run = runProgram(rendererSpec(words, bad.settings), true);
         EXPECT_EQ(run.status, exitCannotRun) << named << ": " << run.errors;
         EXPECT_NE(run.errors.find(bad.named), std::string::npos)
             << named << ": got " << run.errors << "expected a line with " << bad.named;
@@ -467,7 +467,7 @@ TEST_F(Render, FullDiskEndsTheRunWithOneLineAndNoPartialFile)
         {{"--ticks=0:300:30", "--animation=" + folder + "/pool.gif"}, folder + "/pool.gif"},
     };
     for (const Case& full : cases) {
-        const ProgramRun run = runProgram(renderer(options(full.options), {}, fileLimit), true);
+        const ProgramRun run = runProgram(rendererSpec(options(full.options), {}, fileLimit), true);
         const std::string line = "pelmora-render: cannot write " + full.failing + ": File too large\n";
         EXPECT_EQ(run.status, exitFailed) << run.errors;
         ASSERT_GE(run.errors.size(), line.size()) << run.errors;
@@ -480,7 +480,7 @@ TEST_F(Render, SignalMidRunLeavesOnlyWholeFiles)
 {
     for (const int signal : {SIGTERM, SIGKILL}) {
         const std::string gif = folder + "/pool.gif";
-        const pid_t pid = startChild(renderer(options({"--ticks=0:9999:1", "--output=" + folder, "--animation=" + gif})));
+        const pid_t pid = startChild(rendererSpec(options({"--ticks=0:9999:1", "--output=" + folder, "--animation=" + gif})));
         // Stopped once a few frames are out, in the middle of the run.
         waitUntil([&] { return filesIn(folder).size() >= 3; }, 60.0);
         kill(pid, signal);
@@ -511,12 +511,12 @@ TEST_F(Render, InstalledLayoutFindsItsRendererAndDataFromAnyFolder)
     const std::string frames = subfolder("frames");
 
     for (const std::string& program : {std::string("/bin/pelmora-render"), "/libexec/pelmora/" + renderer}) {
-        const ProgramRun help = runProgram(renderer({"--help"}, {}, 0, prefix + program), true);
+        const ProgramRun help = runProgram(rendererSpec({"--help"}, {}, 0, prefix + program), true);
         EXPECT_NE(help.errors.find("(default " + prefix + "/share/pelmora)"), std::string::npos)
             << program << " names another data folder: " << help.errors;
     }
     const ProgramRun installed =
-        runProgram(renderer(options({"--output=" + folder, "--ticks=300"}), {}, 0, prefix + "/bin/pelmora-render"), true);
+        runProgram(rendererSpec(options({"--output=" + folder, "--ticks=300"}), {}, 0, prefix + "/bin/pelmora-render"), true);
     const ProgramRun inTree = render({"--ticks=300"}, frames);
     ASSERT_EQ(installed.status, 0) << installed.errors;
     ASSERT_EQ(inTree.status, 0) << inTree.errors;

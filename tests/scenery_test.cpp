@@ -212,7 +212,7 @@ SoSeparator* loadModelIn(const std::string& folder)
 std::string folderWithModel(const std::string& name, const std::string& content)
 {
     const std::string folder = ::testing::TempDir() + "pelmora-model-" + name;
-    std::system(("mkdir -p '" + folder + "/3DModel'").c_str());
+    EXPECT_EQ(std::system(("mkdir -p '" + folder + "/3DModel'").c_str()), 0) << "cannot make " << folder;
     std::ofstream(folder + "/3DModel/julii.wrl", std::ios::binary) << content;
     return folder;
 }
@@ -281,7 +281,7 @@ TEST_F(Scenery, UnreadableModelLeavesNoChildInItsPlace)
         imported->unref();
     }
     const std::string empty = ::testing::TempDir() + "pelmora-model-missing";
-    std::system(("mkdir -p '" + empty + "'").c_str());
+    ASSERT_EQ(std::system(("mkdir -p '" + empty + "'").c_str()), 0) << "cannot make " << empty;
     SoSeparator* imported = loadModelIn(empty);
     ASSERT_NE(imported, nullptr);
     EXPECT_EQ(childAs<SoSeparator>(imported, 0)->getNumChildren(), 3);

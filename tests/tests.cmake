@@ -13,6 +13,18 @@ target_link_libraries(pelmora-test-x PUBLIC Coin::Coin X11::X11 X11::Xcomposite)
 add_executable(pelmora-test-display tests/support/test_display_main.cpp)
 target_link_libraries(pelmora-test-display PRIVATE pelmora-test-x)
 
+# One virtual X server for all the GUI tests of one test program: started by
+# a test entry before the first of them and stopped by one after the last.
+# Sets display_environment for the tests that use it.
+function(pelmora_shared_display name)
+  set(file ${CMAKE_CURRENT_BINARY_DIR}/test-display-${name})
+  add_test(NAME ${name}/VirtualDisplay.Start COMMAND pelmora-test-display start ${file})
+  add_test(NAME ${name}/VirtualDisplay.Stop COMMAND pelmora-test-display stop ${file})
+  set_tests_properties(${name}/VirtualDisplay.Start PROPERTIES FIXTURES_SETUP display-${name} LABELS "gui")
+  set_tests_properties(${name}/VirtualDisplay.Stop PROPERTIES FIXTURES_CLEANUP display-${name} LABELS "gui")
+  set(display_environment "PELMORA_TEST_DISPLAY_FILE=${file}" PARENT_SCOPE)
+endfunction()
+
 set(PELMORA_TEST_SOURCES
   tests/support/pool.cpp
   tests/support/allocation_counter.cpp
@@ -42,6 +54,7 @@ set(PELMORA_GUI_TEST_SOURCES
   tests/window_test.cpp
   tests/bad_data_test.cpp
   tests/install_test.cpp
+  tests/high_dpi_test.cpp
 )
 
 function(pelmora_tests size core program)
@@ -63,14 +76,9 @@ function(pelmora_tests size core program)
     PELMORA_CMAKE="${CMAKE_COMMAND}" PELMORA_BUILD_DIR="${CMAKE_BINARY_DIR}" PELMORA_BUILD_CONFIG="$<CONFIG>")
   target_link_libraries(${gui_tests} PRIVATE ${core} pelmora-test-x GTest::gtest GTest::gtest_main)
   add_dependencies(${gui_tests} ${program} pelmora-test-display)
-  set(display_file ${CMAKE_CURRENT_BINARY_DIR}/test-display-${size})
-  add_test(NAME ${size}/VirtualDisplay.Start COMMAND pelmora-test-display start ${display_file})
-  add_test(NAME ${size}/VirtualDisplay.Stop COMMAND pelmora-test-display stop ${display_file})
-  set_tests_properties(${size}/VirtualDisplay.Start PROPERTIES FIXTURES_SETUP display-${size} LABELS "gui")
-  set_tests_properties(${size}/VirtualDisplay.Stop PROPERTIES FIXTURES_CLEANUP display-${size} LABELS "gui")
+  pelmora_shared_display(${size})
   gtest_discover_tests(${gui_tests} TEST_PREFIX "${size}/" WORKING_DIRECTORY ${PELMORA_DATA_DIR}
-    PROPERTIES LABELS "gui" FIXTURES_REQUIRED display-${size}
-      ENVIRONMENT "PELMORA_TEST_DISPLAY_FILE=${display_file}")
+    PROPERTIES LABELS "gui" FIXTURES_REQUIRED display-${size} ENVIRONMENT "${display_environment}")
 
   # The program under valgrind's memcheck on a server of its own; slow, so
   # only on request (ctest -L memcheck).
@@ -78,3 +86,18 @@ function(pelmora_tests size core program)
     COMMAND pelmora-test-display run ${CMAKE_SOURCE_DIR}/scripts/memcheck.sh $<TARGET_FILE:${program}>)
   set_tests_properties(${size}/Memcheck PROPERTIES LABELS "memcheck" WORKING_DIRECTORY ${PELMORA_DATA_DIR})
 endfunction()
+
+# The Debian package, tested as a user gets it: built, checked by lintian,
+# unpacked into the build folder, its launchers and renderer run from there.
+# The plain build's only: a package of sanitized programs is no package anyone
+# installs (the presets leave the label out there).
+add_test(NAME package/BuildsLintianCleanAndUnpacksValid
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/package_build.sh ${CMAKE_BINARY_DIR} $<CONFIG>)
+set_tests_properties(package/BuildsLintianCleanAndUnpacksValid PROPERTIES
+  LABELS "package" FIXTURES_SETUP package-root RUN_SERIAL TRUE)
+add_executable(pelmora-package-tests tests/package_test.cpp tests/support/program_window.cpp)
+target_compile_definitions(pelmora-package-tests PRIVATE PELMORA_PACKAGE_ROOT="${CMAKE_BINARY_DIR}/package-root")
+target_link_libraries(pelmora-package-tests PRIVATE pelmora-test-x GTest::gtest GTest::gtest_main)
+pelmora_shared_display(package)
+gtest_discover_tests(pelmora-package-tests TEST_PREFIX "package/"
+  PROPERTIES LABELS "package" FIXTURES_REQUIRED "package-root;display-package" ENVIRONMENT "${display_environment}")

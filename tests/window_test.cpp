@@ -16,14 +16,14 @@ protected:
     void SetUp() override
     {
         ProgramWindowTest::SetUp();
-        ASSERT_TRUE(start(poolProgram())) << "no window titled \"" << poolTitle << "\" appeared";
+        ASSERT_TRUE(start(onTestDisplay(PELMORA_PROGRAM, PELMORA_DATA_DIR))) << "no window titled \"" << poolTitle << "\" appeared";
     }
 };
 
 // How the program ends when started with the given DISPLAY (empty: none at all).
 int exitStatusWithDisplay(const std::string& display)
 {
-    ChildSpec spec = poolProgram();
+    ChildSpec spec = onTestDisplay(PELMORA_PROGRAM, PELMORA_DATA_DIR);
     spec.display = display;
     const pid_t pid = startChild(spec);
     int status = 0;

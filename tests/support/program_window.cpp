@@ -70,11 +70,11 @@ bool ProgramWindowTest::closeAndWait(int& status)
     return true;
 }
 
-ChildSpec poolProgram()
+ChildSpec onTestDisplay(const std::string& program, const std::string& folder)
 {
     ChildSpec spec;
-    spec.arguments = {PELMORA_PROGRAM};
-    spec.directory = PELMORA_DATA_DIR;
+    spec.arguments = {program};
+    spec.directory = folder;
     spec.display = testDisplay();
     return spec;
 }

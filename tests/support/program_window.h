@@ -47,5 +47,5 @@ protected:
     int endStatus = 0;
 };
 
-// The program under test, started in the data folder on the test display.
-ChildSpec poolProgram();
+// A program started in the folder on the test display.
+ChildSpec onTestDisplay(const std::string& program, const std::string& folder);

@@ -133,8 +133,10 @@ VirtualDisplay startVirtualDisplay(const std::vector<std::string>& extraArgument
     if (pipe(ready) != 0) {
         return display;
     }
-    std::vector<std::string> words = {"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", "1024x768x24",
-                                      "-nolisten", "tcp"};
+    // Room for a window at twice its size, and no reset when the last client
+    // goes, which would refuse the next test's connection for a moment.
+    std::vector<std::string> words = {"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", "1600x1200x24",
+                                      "-nolisten", "tcp", "-noreset"};
     words.insert(words.end(), extraArguments.begin(), extraArguments.end());
     std::vector<char*> arguments = pointersTo(words);
 

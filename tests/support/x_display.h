@@ -21,7 +21,7 @@ struct VirtualDisplay {
     std::string name;   // such as ":7"; empty when the server did not start
 };
 
-// Starts Xvfb with a 24-bit screen and the extra arguments (such as
+// Starts Xvfb with a 1600 x 1200 24-bit screen and the extra arguments (such as
 // "-extension", "GLX"); returns once the server accepts connections. The
 // server ends with the process that started it, even one that crashed.
 VirtualDisplay startVirtualDisplay(const std::vector<std::string>& extraArguments = {});

@@ -1,0 +1,334 @@
+#include <gtest/gtest.h>
+
+
+#include <cmath>
+#include <cstdlib>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "support/program_window.h"
+
+// The window on screens that Qt scales: the render area shows what it shows
+// at scale 1, at the screen's full resolution, and the mouse turns the pool
+// about the same point.
+
+namespace {
+
+constexpr double settleSeconds = 30.0;
+
+struct ScaleCase {
+    const char* variable;
+    const char* value;
+    double factor;
+};
+
+void PrintTo(const ScaleCase& scale, std::ostream* out)
+{
+    *out << scale.variable << "=" << scale.value;
+}
+
+const ScaleCase scaleCases[] = {
+    {"QT_SCALE_FACTOR", "1.5", 1.5},
+    {"QT_SCALE_FACTOR", "2", 2.0},
+    {"QT_SCREEN_SCALE_FACTORS", "1.5", 1.5},
+    {"QT_SCREEN_SCALE_FACTORS", "2", 2.0},
+};
+
+// The program on the test display with Qt's scale variables cleared but for
+// the one given (an empty name: none, scale 1).
+ChildSpec scaledProgram(const std::string& variable, const std::string& value)
+{
+    ChildSpec spec = onTestDisplay(PELMORA_PROGRAM, PELMORA_DATA_DIR);
+    spec.environment = {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR"};
+    if (!variable.empty()) {
+        spec.environment.push_back(variable + "=" + value);
+    }
+    return spec;
+}
+
+// Windows below the given one, at any depth.
+void descendants(Display* display, Window window, std::vector<Window>& found)
+{
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display, window, &root, &parent, &children, &count) == 0) {
+        return;
+    }
+    for (unsigned int n = 0; n < count; ++n) {
+        found.push_back(children[n]);
+        descendants(display, children[n], found);
+    }
+    if (children != nullptr) {
+        XFree(children);
+    }
+}
+
+// The render area is the GL widget's own X window: the largest one inside the
+// top-level window that does not fill it.
+Window renderArea(Display* display, Window window)
+{
+    XWindowAttributes outer;
+    if (!XGetWindowAttributes(display, window, &outer)) {
+        return 0;
+    }
+    std::vector<Window> inside;
+    descendants(display, window, inside);
+    Window best = 0;
+    long bestArea = 0;
+    for (Window candidate : inside) {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, candidate, &attributes) || attributes.map_state != IsViewable) {
+            continue;
+        }
+        const long area = static_cast<long>(attributes.width) * attributes.height;
+        if (area > bestArea && area < static_cast<long>(outer.width) * outer.height) {
+            best = candidate;
+            bestArea = area;
+        }
+    }
+    return best;
+}
+
+// Colour regions of the scene, told apart by hue alone.
+enum class Region { Other, Water, Grey, Warm };
+
+Region regionOf(const unsigned char* pixel)
+{
+    const int red = pixel[0];
+    const int green = pixel[1];
+    const int blue = pixel[2];
+    if (blue >= 80 && blue >= red + 30) {
+        return Region::Water;
+    }
+    if (red >= green + 25 && red >= blue + 40) {
+        return Region::Warm;
+    }
+    const int brightest = std::max(red, std::max(green, blue));
+    const int darkest = std::min(red, std::min(green, blue));
+    if (brightest - darkest < 30 && brightest >= 60) {
+        return Region::Grey;
+    }
+    return Region::Other;
+}
+
+// The picture scaled to the given size, each pixel the mean of the pixels
+// whose centres fall inside it.
+Picture scaledTo(const Picture& picture, int width, int height)
+{
+    Picture scaled;
+    scaled.width = width;
+    scaled.height = height;
+    scaled.rgb.assign(static_cast<std::size_t>(width) * height * 3, 0);
+    std::vector<long> sums(scaled.rgb.size(), 0);
+    std::vector<long> counts(static_cast<std::size_t>(width) * height, 0);
+    for (int y = 0; y < picture.height; ++y) {
+        const int row = std::min(height - 1, static_cast<int>((y + 0.5) * height / picture.height));
+        for (int x = 0; x < picture.width; ++x) {
+            const int column = std::min(width - 1, static_cast<int>((x + 0.5) * width / picture.width));
+            const std::size_t target = static_cast<std::size_t>(row) * width + column;
+            const std::size_t source = (static_cast<std::size_t>(y) * picture.width + x) * 3;
+            for (int c = 0; c < 3; ++c) {
+                sums[target * 3 + c] += picture.rgb[source + c];
+            }
+            ++counts[target];
+        }
+    }
+    for (std::size_t n = 0; n < counts.size(); ++n) {
+        for (int c = 0; c < 3; ++c) {
+            scaled.rgb[n * 3 + c] = static_cast<unsigned char>(counts[n] == 0 ? 0 : sums[n * 3 + c] / counts[n]);
+        }
+    }
+    return scaled;
+}
+
+// Pixels of the region in both pictures over pixels of it in either.
+double sharedRegion(const Picture& one, const Picture& other, Region region)
+{
+    long both = 0;
+    long either = 0;
+    for (std::size_t n = 0; n < one.rgb.size(); n += 3) {
+        const bool inOne = regionOf(&one.rgb[n]) == region;
+        const bool inOther = regionOf(&other.rgb[n]) == region;
+        both += inOne && inOther;
+        either += inOne || inOther;
+    }
+    return either == 0 ? 0.0 : static_cast<double>(both) / either;
+}
+
+// A colour region and how much of it two pictures of the same view share at
+// least: pixels of it in both over pixels of it in either. The waves move
+// between runs and scaling blurs edges, which costs small regions most; a pool
+// drawn small in a corner, or turned about another point, shares far less.
+struct NamedRegion {
+    Region region;
+    const char* name;
+    double least;
+};
+
+const NamedRegion water = {Region::Water, "water blue", 0.9};
+
+// What every build shows, and what only some have around the pool.
+const std::vector<NamedRegion> regionsOfThisBuild = {
+    water,
+#ifdef PELMORA_WITH_BASIN
+    {Region::Grey, "slab grey", 0.85},
+#endif
+#ifdef PELMORA_WITH_MODEL
+    {Region::Warm, "warm urn and block", 0.7},
+#endif
+};
+
+// One run of the program on the test display.
+class ScaledWindow {
+public:
+    ScaledWindow(const std::string& variable, const std::string& value)
+    {
+        display = openTestDisplay();
+        if (display == nullptr) {
+            ADD_FAILURE() << "cannot open the test display " << testDisplay();
+            return;
+        }
+        pid = startChild(scaledProgram(variable, value));
+        window = waitForWindow(display, pid, poolTitle, windowSeconds);
+    }
+
+    ~ScaledWindow()
+    {
+        if (pid > 0) {
+            stopChild(pid);
+        }
+        if (display != nullptr) {
+            XCloseDisplay(display);
+        }
+    }
+
+    ScaledWindow(const ScaledWindow&) = delete;
+    ScaledWindow& operator=(const ScaledWindow&) = delete;
+
+    // The render area's picture once the water shows and its layout has
+    // settled (two grabs of the same size), or the last one tried.
+    Picture settledArea()
+    {
+        Picture last;
+        waitUntil(
+            [&] {
+                const Window area = renderArea(display, window);
+                const Picture picture = area == 0 ? Picture{} : grabWindow(display, area);
+                const bool settled = picture.width == last.width && picture.height == last.height;
+                last = picture;
+                return window == 0 || (settled && blueShare(picture) > waterShare);
+            },
+            settleSeconds);
+        return last;
+    }
+
+    // Presses the left button at one point of the render area, moves to
+    // another in steps and lets go after a rest, so that the pool does not
+    // keep spinning. Points are fractions of the area's width and height.
+    void drag(double fromX, double fromY, double toX, double toY)
+    {
+        const Window area = renderArea(display, window);
+        XWindowAttributes attributes;
+        if (area == 0 || !XGetWindowAttributes(display, area, &attributes)) {
+            return;
+        }
+        const auto at = [&](double x, double y) {
+            return " " + std::to_string(std::lround(x * attributes.width)) + " " +
+                   std::to_string(std::lround(y * attributes.height));
+        };
+        std::string command = "DISPLAY=" + testDisplay() + " xdotool mousemove --window " + std::to_string(area) +
+                              at(fromX, fromY) + " mousedown 1";
+        constexpr int steps = 10;
+        for (int step = 1; step <= steps; ++step) {
+            const double part = static_cast<double>(step) / steps;
+            command += " mousemove --window " + std::to_string(area) +
+                       at(fromX + (toX - fromX) * part, fromY + (toY - fromY) * part) + " sleep 0.05";
+        }
+        command += " sleep 0.5 mouseup 1";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+
+    Display* display = nullptr;
+    pid_t pid = 0;
+    Window window = 0;
+};
+
+// The picture at scale 1, taken once per test process.
+const Picture& pictureAtScaleOne()
+{
+    static const Picture picture = [] {
+        ScaledWindow run("", "");
+        return run.settledArea();
+    }();
+    return picture;
+}
+
+void expectSameRegions(const Picture& expected, const Picture& scaled, double factor,
+    const std::vector<NamedRegion>& regions)
+{
+    ASSERT_GT(expected.width, 0) << "no render area at scale 1";
+    ASSERT_GT(scaled.width, 0) << "no render area at scale " << factor;
+    // Full resolution: the area is the factor times as many device pixels.
+    EXPECT_NEAR(scaled.width, expected.width * factor, 2.0) << "height " << scaled.height;
+    EXPECT_NEAR(scaled.height, expected.height * factor, 2.0) << "width " << scaled.width;
+    const Picture back = scaledTo(scaled, expected.width, expected.height);
+    for (const NamedRegion& named : regions) {
+        EXPECT_GE(sharedRegion(expected, back, named.region), named.least)
+            << named.name << " at scale " << factor << ", expected the region of scale 1";
+    }
+}
+
+class ScaledScreen : public ::testing::TestWithParam<ScaleCase> {};
+
+std::string caseName(const ::testing::TestParamInfo<ScaleCase>& info)
+{
+    std::string name = std::string(info.param.variable) + "_" + info.param.value;
+    for (char& c : name) {
+        if (c == '.') {
+            c = '_';
+        }
+    }
+    return name;
+}
+
+}
+
+TEST_P(ScaledScreen, RenderAreaShowsTheFramingOfScaleOneAtFullResolution)
+{
+    const Picture& expected = pictureAtScaleOne();
+    ScaledWindow run(GetParam().variable, GetParam().value);
+    ASSERT_NE(run.window, 0u) << "no window titled \"" << poolTitle << "\"";
+    expectSameRegions(expected, run.settledArea(), GetParam().factor, regionsOfThisBuild);
+}
+
+TEST_P(ScaledScreen, DragTurnsThePoolAsAtScaleOne)
+{
+    // The same drag, in fractions of the area, at scale 1 and scaled: if mouse
+    // positions and the viewport disagree, the pool turns about another point.
+    constexpr double fromX = 0.5;
+    constexpr double fromY = 0.5;
+    constexpr double toX = 0.62;
+    constexpr double toY = 0.38;
+    Picture expected;
+    {
+        ScaledWindow run("", "");
+        ASSERT_NE(run.window, 0u) << "no window at scale 1";
+        const Picture before = run.settledArea();
+        run.drag(fromX, fromY, toX, toY);
+        expected = run.settledArea();
+        ASSERT_EQ(before.rgb.size(), expected.rgb.size());
+        ASSERT_LT(sharedRegion(before, expected, water.region), water.least) << "the drag did not turn the pool";
+    }
+    ScaledWindow run(GetParam().variable, GetParam().value);
+    ASSERT_NE(run.window, 0u) << "no window titled \"" << poolTitle << "\"";
+    run.settledArea();
+    run.drag(fromX, fromY, toX, toY);
+    // The water alone: the small regions' edges depend too much on the path
+    // of the drag as the events arrive.
+    expectSameRegions(expected, run.settledArea(), GetParam().factor, {water});
+}
+
+INSTANTIATE_TEST_SUITE_P(Factors, ScaledScreen, ::testing::ValuesIn(scaleCases), caseName);
