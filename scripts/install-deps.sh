@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config dpkg-dev
-  libcoin-dev libsimage-dev libsoqt520-dev libx11-dev
+  libcoin-dev libsimage-dev libsoqt520-dev libx11-dev libjpeg62-turbo-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick libgl1-mesa-dri
   valgrind python3

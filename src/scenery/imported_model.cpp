@@ -8,6 +8,8 @@
 #include <Inventor/nodes/SoTexture2.h>
 #include <Inventor/nodes/SoTransform.h>
 
+#include "data/texture_file.h"
+
 SoSeparator* loadImportedModel()
 {
     SoDB::init();
@@ -22,7 +24,7 @@ SoSeparator* loadImportedModel()
     auto* modelSeparator = new SoSeparator;
 
     auto* texture = new SoTexture2;
-    texture->filename = "./texture/boden1.JPG";
+    setTextureFile(texture, "./texture/boden1.JPG");
     modelSeparator->addChild(texture);
 
     // Scale, turn over and move the model onto the corner block.
