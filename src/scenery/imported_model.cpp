@@ -1,24 +1,17 @@
 #include "scenery/imported_model.h"
 
 #include <Inventor/SbVec3f.h>
-#include <Inventor/SoDB.h>
-#include <Inventor/SoInput.h>
 #include <Inventor/VRMLnodes/SoVRMLGroup.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoTexture2.h>
 #include <Inventor/nodes/SoTransform.h>
 
+#include "data/model_file.h"
 #include "data/texture_file.h"
 
 SoSeparator* loadImportedModel()
 {
-    SoDB::init();
-    SoInput input;
-    // The reader crashes on an input whose file never opened, so a missing model is not read at all.
-    SoVRMLGroup* model = nullptr;
-    if (input.openFile("./3DModel/julii.wrl", false)) {
-        model = SoDB::readAllVRML(&input);
-    }
+    SoVRMLGroup* model = readCheckedModel("./3DModel/julii.wrl");
 
     auto* imported = new SoSeparator;
     auto* modelSeparator = new SoSeparator;

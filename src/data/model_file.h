@@ -1,0 +1,16 @@
+#pragma once
+
+class SoVRMLGroup;
+
+// Limits of the child process that reads the model before the program does.
+// Our own model takes about a tenth of each.
+constexpr long modelCheckMemoryBytes = 1024L * 1024 * 1024;
+constexpr long modelCheckCpuSeconds = 5;
+constexpr double modelCheckWallSeconds = 6.0;
+constexpr long modelCheckStackBytes = 4L * 1024 * 1024;
+
+// Reads the VRML model at path, or gives null: when it is missing, and, with
+// one line on standard error saying why, when it is not a regular file or when
+// pelmora-model-check, run beside this program under the limits above, did not
+// pass it. Inline nodes fetch nothing.
+SoVRMLGroup* readCheckedModel(const char* path);
