@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
@@ -26,6 +27,8 @@ TEST(Installed, LauncherRunsTheProgramInItsDataFolderFromAnyFolder)
 {
     const std::string prefix = installedPrefix();
     ASSERT_FALSE(prefix.empty()) << "cmake --install failed";
+    // The program reads its model only after this checker, which it looks for beside itself.
+    const bool checkerBeside = access((prefix + "/libexec/pelmora/pelmora-model-check").c_str(), X_OK) == 0;
     Display* display = openVirtualDisplay();
     ASSERT_NE(display, nullptr);
     // Started from the root folder, where no data file is to be found.
@@ -41,6 +44,7 @@ TEST(Installed, LauncherRunsTheProgramInItsDataFolderFromAnyFolder)
     }
     XCloseDisplay(display);
     std::system(("rm -rf '" + prefix + "'").c_str());
+    EXPECT_TRUE(checkerBeside) << "no pelmora-model-check in libexec/pelmora";
     ASSERT_NE(window, 0u) << "no window from the installed launcher";
     ASSERT_TRUE(ended);
     ASSERT_TRUE(WIFEXITED(status));
