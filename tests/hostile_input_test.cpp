@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -107,6 +108,12 @@ const HostileFile hostileFiles[] = {
     {"ModelProtoBomb", "3DModel/julii.wrl", [](const std::string& target) { writeFile(target, protoBomb()); }, "./3DModel/julii.wrl"},
 #endif
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const HostileFile& hostile, std::ostream* out)
+{
+    *out << hostile.name;
+}
 
 // A data folder of links to the real files, with the one file of the case made anew.
 std::string hostileDataFolder(const HostileFile& hostile)
@@ -221,9 +228,8 @@ struct HostileLaunch {
     std::vector<std::string> settings;
 };
 
-// A display number no server listens on.
 const HostileLaunch hostileLaunches[] = {
-    {"DeadDisplayArgument", {"-display", ":4093"}, {}},
+    {"DeadDisplayArgument", {"-display", ":4093"}, {}},        // a display number no server listens on
     {"BogusPlatformArgument", {"-platform", "bogus"}, {}},
     {"BogusPlatformEnvironment", {}, {"QT_QPA_PLATFORM=bogus"}},
     {"HugeGeometry", {"-geometry", "100000x100000"}, {}},

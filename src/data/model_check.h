@@ -7,12 +7,13 @@ class SoNode;
 // The model is first read by pelmora-model-check, a program of its own that
 // runs in a child process under limits; the scene reads the model only when
 // the check ended with modelCheckPassed. Its other exit statuses say why not.
+// The failures start at 10, clear of the 1 with which a sanitizer ends a run.
 constexpr int modelCheckPassed = 0;
-constexpr int modelCheckUnopened = 1;
-constexpr int modelCheckUsage = 2;
-constexpr int modelCheckNotVrml = 3;
-constexpr int modelCheckIndexOutside = 4;
-constexpr int modelCheckOutOfMemory = 5;
+constexpr int modelCheckUnopened = 10;
+constexpr int modelCheckUsage = 11;
+constexpr int modelCheckNotVrml = 12;
+constexpr int modelCheckIndexOutside = 13;
+constexpr int modelCheckOutOfMemory = 14;
 constexpr int modelCheckNotStarted = 127;
 
 // What the exit status of a check says about the model.
