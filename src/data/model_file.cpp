@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -77,9 +79,14 @@ void setLimit(int resource, rlim_t soft, rlim_t hard)
 }
 
 // Between fork and exec only calls that are safe in a child of a threaded
-// program: the limits, the quiet standard streams, exec.
-[[noreturn]] void execChecker(char* const* arguments, char* const* environment, rlim_t stackBytes)
+// program: the limits, the quiet standard streams, exec. The check ends with
+// the program, should the program end first.
+[[noreturn]] void execChecker(char* const* arguments, char* const* environment, rlim_t stackBytes, pid_t program)
 {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != program) {
+        _exit(modelCheckNotStarted);
+    }
     const int quiet = open("/dev/null", O_RDWR);
     dup2(quiet, STDIN_FILENO);
     dup2(quiet, STDOUT_FILENO);
@@ -94,31 +101,21 @@ void setLimit(int resource, rlim_t soft, rlim_t hard)
     _exit(modelCheckNotStarted);
 }
 
-// Why the checker did not pass the model; empty when it did.
-std::string checkProblem(const char* path)
-{
-    std::string checker = checkerPath();
-    std::string file = path;
-    char* arguments[] = {checker.data(), file.data(), nullptr};
-    std::vector<std::string> environment = checkerEnvironment();
-    std::vector<char*> environmentPointers;
-    for (std::string& entry : environment) {
-        environmentPointers.push_back(entry.data());
-    }
-    environmentPointers.push_back(nullptr);
-    const rlim_t stackBytes = checkerStackBytes();
+// The check under way, started by startModelCheck, and when it runs out of time.
+pid_t runningCheck = 0;
+std::chrono::steady_clock::time_point checkDeadline;
 
-    const pid_t child = fork();
-    if (child == 0) {
-        execChecker(arguments, environmentPointers.data(), stackBytes);
-    }
-    if (child < 0) {
+// Why the running check did not pass the model; empty when it did.
+std::string awaitCheck()
+{
+    const pid_t child = runningCheck;
+    runningCheck = 0;
+    if (child <= 0) {
         return modelCheckReason(modelCheckNotStarted);
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(modelCheckWallSeconds);
     int status = 0;
     while (waitpid(child, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() >= deadline) {
+        if (std::chrono::steady_clock::now() >= checkDeadline) {
             kill(child, SIGKILL);
             waitpid(child, &status, 0);
             return "took longer than " + std::to_string(static_cast<int>(modelCheckWallSeconds)) + " s to read";
@@ -134,6 +131,41 @@ std::string checkProblem(const char* path)
     return WEXITSTATUS(status) == modelCheckPassed ? std::string() : modelCheckReason(WEXITSTATUS(status));
 }
 
+void discardCheck()
+{
+    if (runningCheck > 0) {
+        kill(runningCheck, SIGKILL);
+        waitpid(runningCheck, nullptr, 0);
+        runningCheck = 0;
+    }
+}
+
+}
+
+void startModelCheck(const char* path)
+{
+    struct stat status {};
+    if (runningCheck > 0 || stat(path, &status) != 0 || !S_ISREG(status.st_mode)) {
+        return;
+    }
+    std::string checker = checkerPath();
+    std::string file = path;
+    char* arguments[] = {checker.data(), file.data(), nullptr};
+    std::vector<std::string> environment = checkerEnvironment();
+    std::vector<char*> environmentPointers;
+    for (std::string& entry : environment) {
+        environmentPointers.push_back(entry.data());
+    }
+    environmentPointers.push_back(nullptr);
+    const rlim_t stackBytes = checkerStackBytes();
+    const pid_t program = getpid();
+
+    const pid_t child = fork();
+    if (child == 0) {
+        execChecker(arguments, environmentPointers.data(), stackBytes, program);
+    }
+    runningCheck = child;
+    checkDeadline = std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(modelCheckWallSeconds));
 }
 
 SoVRMLGroup* readCheckedModel(const char* path)
@@ -142,15 +174,18 @@ SoVRMLGroup* readCheckedModel(const char* path)
     refuseInlineFetching();
     std::string problem = notRegularFileReason(path);
     if (!problem.empty()) {
+        discardCheck();
         reportLeftOut(path, problem);
         return nullptr;
     }
     SoInput input;
     // The reader crashes on an input whose file never opened, so a missing model is not read at all.
     if (!input.openFile(path, false)) {
+        discardCheck();
         return nullptr;
     }
-    problem = checkProblem(path);
+    startModelCheck(path);
+    problem = awaitCheck();
     if (!problem.empty()) {
         reportLeftOut(path, problem);
         return nullptr;

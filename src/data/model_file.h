@@ -9,8 +9,12 @@ constexpr long modelCheckCpuSeconds = 5;
 constexpr double modelCheckWallSeconds = 6.0;
 constexpr long modelCheckStackBytes = 4L * 1024 * 1024;
 
+// Starts the check of the model at path, when it is a regular file, so that
+// it runs while the program opens its window; readCheckedModel awaits it.
+void startModelCheck(const char* path);
+
 // Reads the VRML model at path, or gives null: when it is missing, and, with
 // one line on standard error saying why, when it is not a regular file or when
 // pelmora-model-check, run beside this program under the limits above, did not
-// pass it. Inline nodes fetch nothing.
+// pass it. Inline nodes fetch nothing. Starts the check when none is running.
 SoVRMLGroup* readCheckedModel(const char* path);

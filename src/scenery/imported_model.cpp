@@ -9,9 +9,20 @@
 #include "data/model_file.h"
 #include "data/texture_file.h"
 
+namespace {
+
+const char* const modelPath = "./3DModel/julii.wrl";
+
+}
+
+void startImportedModelCheck()
+{
+    startModelCheck(modelPath);
+}
+
 SoSeparator* loadImportedModel()
 {
-    SoVRMLGroup* model = readCheckedModel("./3DModel/julii.wrl");
+    SoVRMLGroup* model = readCheckedModel(modelPath);
 
     auto* imported = new SoSeparator;
     auto* modelSeparator = new SoSeparator;
