@@ -38,6 +38,7 @@ void writeFile(const std::string& path, const std::string& content)
     std::ofstream(path, std::ios::binary) << content;
 }
 
+#ifdef PELMORA_WITH_MODEL
 std::string vrml(const std::string& body)
 {
     return "#VRML V2.0 utf8\n" + body + "\n";
@@ -71,6 +72,7 @@ std::string protoBomb()
     }
     return vrml(body + "P11 {}");
 }
+#endif
 
 struct HostileFile {
     const char* name;
