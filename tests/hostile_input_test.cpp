@@ -204,7 +204,8 @@ TEST_P(HostileData, FileIsLeftOutWithOneLineAndTheProgramRunsAndClosesWithStatus
         stopProgram(pid);
     }
     XCloseDisplay(display);
-    const std::vector<std::string> lines = ownLines(fileText(errorsFile));
+    const std::string errors = fileText(errorsFile);
+    const std::vector<std::string> lines = ownLines(errors);
     fs::remove_all(folder);
     fs::remove(errorsFile);
 
@@ -212,7 +213,7 @@ TEST_P(HostileData, FileIsLeftOutWithOneLineAndTheProgramRunsAndClosesWithStatus
     EXPECT_GT(drawnPixels, 0) << "the picture stood still";
     ASSERT_TRUE(ended) << "still running after the close request";
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << errors;
     ASSERT_EQ(lines.size(), 1u) << "lines of the program's own: " << ::testing::PrintToString(lines);
     const std::string expectedStart = programName + ": " + hostile.named + ": ";
     EXPECT_EQ(lines[0].rfind(expectedStart, 0), 0u) << lines[0] << "\n does not begin with " << expectedStart;
