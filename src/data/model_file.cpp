@@ -27,16 +27,18 @@ extern char** environ;
 
 namespace {
 
+const char* const checkerName = "pelmora-model-check";
+
 // The checker is installed beside the programs, and built beside them too.
 std::string checkerPath()
 {
     char self[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
     if (length <= 0) {
-        return "pelmora-model-check";
+        return checkerName;
     }
     std::string path(self, static_cast<std::size_t>(length));
-    return path.substr(0, path.rfind('/') + 1) + "pelmora-model-check";
+    return path.substr(0, path.rfind('/') + 1) + checkerName;
 }
 
 // The checker's stack is smaller than ours, so that a model it reads to the
