@@ -23,6 +23,9 @@
 #include "app/scene_assembly.h"
 #include "app/viewer_binding.h"
 #include "config/build_config.h"
+#ifdef PELMORA_WITH_MODEL
+#include "scenery/imported_model.h"
+#endif
 #include "sim/height_field.h"
 #include "surface/caustic_texture.h"
 #include "surface/water_surface.h"
@@ -145,6 +148,9 @@ int main(int argc, char** argv)
 {
     const Clock::time_point mainStart = Clock::now();
     const double seconds = argc > 1 ? std::atof(argv[1]) : defaultSeconds;
+#ifdef PELMORA_WITH_MODEL
+    startImportedModelCheck();
+#endif
     BindingWindow mainWindow = initBinding(argc, argv, argv[0], "SoWin");
     if (mainWindow == nullptr) {
         std::fprintf(stderr, "no display to open a window on\n");

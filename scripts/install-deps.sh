@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config dpkg-dev
-  libcoin-dev libsimage-dev libsoqt520-dev libx11-dev libxcomposite-dev
+  libcoin-dev libsimage-dev libsoqt520-dev libx11-dev libxcomposite-dev libjpeg62-turbo-dev
   libegl-dev libpng-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick libgl1-mesa-dri

@@ -65,17 +65,8 @@ std::vector<BadFile> badFiles()
 // A data folder of links to the real files, with one file damaged in place of its link.
 std::string damagedFolder(const BadFile& bad)
 {
-    const fs::path folder = fs::path(::testing::TempDir()) / ("pelmora-bad-" + std::to_string(getpid()));
-    fs::remove_all(folder);
-    for (const auto& entry : fs::recursive_directory_iterator(PELMORA_DATA_DIR)) {
-        const fs::path place = folder / fs::relative(entry.path(), PELMORA_DATA_DIR);
-        if (entry.is_directory()) {
-            fs::create_directories(place);
-        } else {
-            fs::create_symlink(entry.path(), place);
-        }
-    }
-    const fs::path target = folder / bad.path;
+    const std::string folder = linkedDataFolder(PELMORA_DATA_DIR, "pelmora-bad");
+    const fs::path target = fs::path(folder) / bad.path;
     const std::string original = fileBytes(target);
     fs::remove(target);
     if (bad.damage == Damage::missing) {

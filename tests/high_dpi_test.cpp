@@ -35,11 +35,12 @@ const ScaleCase scaleCases[] = {
     {"QT_SCREEN_SCALE_FACTORS", "2", 2.0},
 };
 
-// The program on the test display with Qt's scale variables cleared but for
-// the one given (an empty name: none, scale 1).
-ChildSpec scaledProgram(const std::string& variable, const std::string& value)
+// The program on the display with Qt's scale variables cleared but for the
+// one given (an empty name: none, scale 1).
+ChildSpec scaledProgram(const std::string& displayName, const std::string& variable, const std::string& value)
 {
     ChildSpec spec = onTestDisplay(PELMORA_PROGRAM, PELMORA_DATA_DIR);
+    spec.display = displayName;
     spec.environment = {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR"};
     if (!variable.empty()) {
         spec.environment.push_back(variable + "=" + value);
@@ -181,17 +182,20 @@ const std::vector<NamedRegion> regionsOfThisBuild = {
 #endif
 };
 
-// One run of the program on the test display.
+// One run of the program on a display: the test display, or for a test that
+// moves the pointer, one of its own, where no other test's window can be
+// under it.
 class ScaledWindow {
 public:
-    ScaledWindow(const std::string& variable, const std::string& value)
+    ScaledWindow(const std::string& displayName, const std::string& variable, const std::string& value)
+        : name(displayName)
     {
-        display = openTestDisplay();
+        display = openDisplay(name);
         if (display == nullptr) {
-            ADD_FAILURE() << "cannot open the test display " << testDisplay();
+            ADD_FAILURE() << "cannot open the display " << name;
             return;
         }
-        pid = startChild(scaledProgram(variable, value));
+        pid = startChild(scaledProgram(name, variable, value));
         window = waitForWindow(display, pid, poolTitle, windowSeconds);
     }
 
@@ -239,7 +243,7 @@ public:
             return " " + std::to_string(std::lround(x * attributes.width)) + " " +
                    std::to_string(std::lround(y * attributes.height));
         };
-        std::string command = "DISPLAY=" + testDisplay() + " xdotool mousemove --window " + std::to_string(area) +
+        std::string command = "DISPLAY=" + name + " xdotool mousemove --window " + std::to_string(area) +
                               at(fromX, fromY) + " mousedown 1";
         constexpr int steps = 10;
         for (int step = 1; step <= steps; ++step) {
@@ -251,6 +255,7 @@ public:
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
 
+    std::string name;
     Display* display = nullptr;
     pid_t pid = 0;
     Window window = 0;
@@ -260,7 +265,7 @@ public:
 const Picture& pictureAtScaleOne()
 {
     static const Picture picture = [] {
-        ScaledWindow run("", "");
+        ScaledWindow run(testDisplay(), "", "");
         return run.settledArea();
     }();
     return picture;
@@ -281,7 +286,13 @@ void expectSameRegions(const Picture& expected, const Picture& scaled, double fa
     }
 }
 
-class ScaledScreen : public ::testing::TestWithParam<ScaleCase> {};
+class ScaledScreen : public ::testing::TestWithParam<ScaleCase> {
+protected:
+    void TearDown() override { stopVirtualDisplay(own); }
+
+    // The display of a test that moves the pointer.
+    VirtualDisplay own;
+};
 
 std::string caseName(const ::testing::TestParamInfo<ScaleCase>& info)
 {
@@ -299,7 +310,7 @@ std::string caseName(const ::testing::TestParamInfo<ScaleCase>& info)
 TEST_P(ScaledScreen, RenderAreaShowsTheFramingOfScaleOneAtFullResolution)
 {
     const Picture& expected = pictureAtScaleOne();
-    ScaledWindow run(GetParam().variable, GetParam().value);
+    ScaledWindow run(testDisplay(), GetParam().variable, GetParam().value);
     ASSERT_NE(run.window, 0u) << "no window titled \"" << poolTitle << "\"";
     expectSameRegions(expected, run.settledArea(), GetParam().factor, regionsOfThisBuild);
 }
@@ -312,9 +323,11 @@ TEST_P(ScaledScreen, DragTurnsThePoolAsAtScaleOne)
     constexpr double fromY = 0.5;
     constexpr double toX = 0.62;
     constexpr double toY = 0.38;
+    own = startVirtualDisplay();
+    ASSERT_FALSE(own.name.empty()) << "Xvfb did not start";
     Picture expected;
     {
-        ScaledWindow run("", "");
+        ScaledWindow run(own.name, "", "");
         ASSERT_NE(run.window, 0u) << "no window at scale 1";
         const Picture before = run.settledArea();
         run.drag(fromX, fromY, toX, toY);
@@ -322,7 +335,7 @@ TEST_P(ScaledScreen, DragTurnsThePoolAsAtScaleOne)
         ASSERT_EQ(before.rgb.size(), expected.rgb.size());
         ASSERT_LT(sharedRegion(before, expected, water.region), water.least) << "the drag did not turn the pool";
     }
-    ScaledWindow run(GetParam().variable, GetParam().value);
+    ScaledWindow run(own.name, GetParam().variable, GetParam().value);
     ASSERT_NE(run.window, 0u) << "no window titled \"" << poolTitle << "\"";
     run.settledArea();
     run.drag(fromX, fromY, toX, toY);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -37,6 +38,9 @@ TEST_F(Installed, LauncherRunsTheProgramInItsDataFolderFromAnyFolder)
 {
     prefix = installedPrefix();
     ASSERT_FALSE(prefix.empty()) << "cmake --install failed";
+    // The program reads its model only after this checker, which it looks for beside itself.
+    EXPECT_EQ(access((prefix + "/libexec/pelmora/pelmora-model-check").c_str(), X_OK), 0)
+        << "no pelmora-model-check in libexec/pelmora";
     // Started from the root folder, where no data file is to be found.
     ASSERT_TRUE(start(onTestDisplay(prefix + "/bin/" + PELMORA_PROGRAM_NAME, "/"))) << "no window from the installed launcher";
     int status = 0;

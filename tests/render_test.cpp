@@ -507,6 +507,8 @@ TEST_F(Render, InstalledLayoutFindsItsRendererAndDataFromAnyFolder)
     std::filesystem::create_directories(prefix + "/share");
     std::filesystem::copy_file(PELMORA_RENDER_PROGRAM, prefix + "/bin/pelmora-render");
     std::filesystem::copy_file(built / renderer, prefix + "/libexec/pelmora/" + renderer);
+    // The model's checker, which the renderer of a build with the model looks for beside itself.
+    std::filesystem::copy_file(built / "pelmora-model-check", prefix + "/libexec/pelmora/pelmora-model-check");
     std::filesystem::create_directory_symlink(PELMORA_DATA_DIR, prefix + "/share/pelmora");
     const std::string frames = subfolder("frames");
 

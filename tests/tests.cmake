@@ -31,6 +31,7 @@ set(PELMORA_TEST_SOURCES
   tests/support/reference_kernels.cpp
   tests/support/water_state.cpp
   tests/support/water_survey.cpp
+  tests/support/jpeg_header.cpp
   tests/random_source_test.cpp
   tests/height_field_test.cpp
   tests/boundary_cells_test.cpp
@@ -41,6 +42,8 @@ set(PELMORA_TEST_SOURCES
   tests/scene_assembly_test.cpp
   tests/scenery_test.cpp
   tests/data_files_test.cpp
+  tests/scene_dump_test.cpp
+  tests/texture_file_test.cpp
   tests/program_contents_test.cpp
   tests/allocation_test.cpp
   tests/golden_trajectory_test.cpp
@@ -55,6 +58,8 @@ set(PELMORA_GUI_TEST_SOURCES
   tests/bad_data_test.cpp
   tests/install_test.cpp
   tests/high_dpi_test.cpp
+  tests/support/jpeg_header.cpp
+  tests/hostile_input_test.cpp
 )
 
 function(pelmora_tests size core program)

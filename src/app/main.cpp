@@ -7,9 +7,15 @@
 #include "app/frame_tick.h"
 #include "app/scene_assembly.h"
 #include "app/viewer_binding.h"
+#ifdef PELMORA_WITH_MODEL
+#include "scenery/imported_model.h"
+#endif
 
 int main(int argc, char** argv)
 {
+#ifdef PELMORA_WITH_MODEL
+    startImportedModelCheck();                                                // the model is checked while the window opens
+#endif
     BindingWindow mainWindow = initBinding(argc, argv, argv[0], "SoWin");  // opens the display and the scene database
     if (mainWindow == nullptr) {
         std::exit(1);                                                         // nowhere to show the pool

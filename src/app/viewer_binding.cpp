@@ -1,8 +1,14 @@
 #include "app/viewer_binding.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
+
+#include <QtGlobal>
+#include <QString>
 
 #include <Inventor/Qt/SoQt.h>
 #include <Inventor/events/SoEvent.h>
@@ -10,6 +16,7 @@
 
 // After Qt's headers: Xlib defines macros (Bool, Status) that Qt's own names would collide with.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace {
 
@@ -33,14 +40,120 @@ bool displayReachable()
     return true;
 }
 
+// Largest window side the toolkit is let to open: a window of 32767 x 32767
+// crashes it, and the GL draws no more than this per side anyway.
+constexpr unsigned largestWindowSide = 16384;
+
+// Whether a window size given on the command line is one the toolkit would
+// crash on; says so in one line when it is.
+bool windowSizeRefused(const char* option, const char* value)
+{
+    int x = 0;
+    int y = 0;
+    unsigned width = 0;
+    unsigned height = 0;
+    const int given = XParseGeometry(value, &x, &y, &width, &height);
+    if (((given & WidthValue) == 0 || width <= largestWindowSide) && ((given & HeightValue) == 0 || height <= largestWindowSide)) {
+        return false;
+    }
+    std::fprintf(stderr, "%s: %s %s: window larger than %u pixels per side; refused\n", program_invocation_short_name, option,
+        value, largestWindowSide);
+    return true;
+}
+
+// The toolkit takes a window size through -geometry or -qwindowgeometry,
+// spelled with one dash or two.
+bool toolkitArgumentsRefused(int argc, char** argv)
+{
+    for (int n = 1; n + 1 < argc; ++n) {
+        const char* name = std::strncmp(argv[n], "--", 2) == 0 ? argv[n] + 1 : argv[n];
+        if ((std::strcmp(name, "-geometry") == 0 || std::strcmp(name, "-qwindowgeometry") == 0) && windowSizeRefused(argv[n], argv[n + 1])) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// While the toolkit starts, its messages are held back: should it fail, they
+// explain why in the one line that the failure prints; should it start, they
+// go out as they would have.
+struct HeldToolkitMessage {
+    QtMsgType type;
+    const char* category;
+    QString text;
+};
+QtMessageHandler toolkitOwnHandler = nullptr;
+bool holdingToolkitMessages = false;
+std::vector<HeldToolkitMessage> heldToolkitMessages;
+
+// A fatal message of the toolkit ends the program with status 1 and one line,
+// instead of its abort and core dump. Messages of its platform layer, held
+// back while it started, come first: they name the display or plugin at fault.
+void endOnToolkitFatal(const QString& fatal)
+{
+    QString line;
+    for (const HeldToolkitMessage& held : heldToolkitMessages) {
+        if (held.category != nullptr && std::strcmp(held.category, "default") != 0) {
+            line += held.text + "; ";
+        }
+    }
+    line += fatal;
+    line = line.simplified();
+    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, line.toLocal8Bit().constData());
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
+void passOn(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (toolkitOwnHandler != nullptr) {
+        toolkitOwnHandler(type, context, text);
+    } else {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    }
+}
+
+void handleToolkitMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtFatalMsg) {
+        endOnToolkitFatal(text);
+    }
+    if (holdingToolkitMessages) {
+        heldToolkitMessages.push_back({type, context.category, text});
+        return;
+    }
+    passOn(type, context, text);
+}
+
+void startHoldingToolkitMessages()
+{
+    toolkitOwnHandler = qInstallMessageHandler(handleToolkitMessage);
+    holdingToolkitMessages = true;
+}
+
+void releaseToolkitMessages()
+{
+    holdingToolkitMessages = false;
+    for (const HeldToolkitMessage& held : heldToolkitMessages) {
+        passOn(held.type, QMessageLogContext(nullptr, 0, nullptr, held.category), held.text);
+    }
+    heldToolkitMessages.clear();
+}
+
 }
 
 BindingWindow initBinding(int& argc, char** argv, const char* appName, const char* className)
 {
+    if (toolkitArgumentsRefused(argc, argv)) {
+        return nullptr;
+    }
     if (!displayReachable()) {
         return nullptr;
     }
-    return SoQt::init(argc, argv, appName, className);
+    startHoldingToolkitMessages();
+    BindingWindow window = SoQt::init(argc, argv, appName, className);
+    releaseToolkitMessages();
+    return window;
 }
 
 void showWindow(BindingWindow window)

@@ -8,6 +8,7 @@
 #include <Inventor/nodes/SoTexture2.h>
 #include <Inventor/nodes/SoTransform.h>
 
+#include "scenery/texture_file.h"
 #include "scenery/placed_box.h"
 
 namespace {
@@ -36,7 +37,7 @@ SoSeparator* buildRail()
     auto* rail = new SoSeparator;
 
     auto* texture = new SoTexture2;
-    texture->filename = "./texture/boden2.jpg";
+    setTextureFile(texture, "./texture/boden2.jpg");
     rail->addChild(texture);
 
     auto* toFirstRod = new SoTransform;
@@ -73,7 +74,7 @@ SoSeparator* buildSlabs()
 {
     auto* slabs = new SoSeparator;
     auto* texture = new SoTexture2;
-    texture->filename = "./texture/boden1.jpg";
+    setTextureFile(texture, "./texture/boden1.jpg");
     slabs->addChild(texture);
     for (const PlacedBox& slab : slabSteps) {
         addPlacedBox(slabs, slab);

@@ -1,28 +1,34 @@
 #include "scenery/imported_model.h"
 
 #include <Inventor/SbVec3f.h>
-#include <Inventor/SoDB.h>
-#include <Inventor/SoInput.h>
 #include <Inventor/VRMLnodes/SoVRMLGroup.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoTexture2.h>
 #include <Inventor/nodes/SoTransform.h>
 
+#include "scenery/model_file.h"
+#include "scenery/texture_file.h"
+
+namespace {
+
+const char* const modelPath = "./3DModel/julii.wrl";
+
+}
+
+void startImportedModelCheck()
+{
+    startModelCheck(modelPath);
+}
+
 SoSeparator* loadImportedModel()
 {
-    SoDB::init();
-    SoInput input;
-    // The reader crashes on an input whose file never opened, so a missing model is not read at all.
-    SoVRMLGroup* model = nullptr;
-    if (input.openFile("./3DModel/julii.wrl", false)) {
-        model = SoDB::readAllVRML(&input);
-    }
+    SoVRMLGroup* model = readCheckedModel(modelPath);
 
     auto* imported = new SoSeparator;
     auto* modelSeparator = new SoSeparator;
 
     auto* texture = new SoTexture2;
-    texture->filename = "./texture/boden1.JPG";
+    setTextureFile(texture, "./texture/boden1.JPG");
     modelSeparator->addChild(texture);
 
     // Scale, turn over and move the model onto the corner block.

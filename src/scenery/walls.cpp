@@ -3,6 +3,7 @@
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoTexture2.h>
 
+#include "scenery/texture_file.h"
 #include "scenery/placed_box.h"
 
 namespace {
@@ -20,7 +21,7 @@ SoSeparator* buildWalls()
 {
     // One texture node shared by all three pieces.
     auto* wallTexture = new SoTexture2;
-    wallTexture->filename = "textures/wall.jpg";
+    setTextureFile(wallTexture, "textures/wall.jpg");
 
     auto* walls = new SoSeparator;
     for (const PlacedBox& piece : wallPieces) {

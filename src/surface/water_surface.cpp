@@ -16,6 +16,7 @@
 #include <Inventor/nodes/SoTextureCoordinateEnvironment.h>
 #include <Inventor/nodes/SoTransform.h>
 
+#include "scenery/texture_file.h"
 #include "sim/height_field.h"
 #include "surface/caustic_texture.h"
 
@@ -104,7 +105,7 @@ SoSeparator* buildWaterSurface()
     waterKit->setPart("shape", strips);
 
     auto* waterTexture = new SoTexture2;
-    waterTexture->filename = "./texture/water.jpg";
+    setTextureFile(waterTexture, "./texture/water.jpg");
     waterSeparator->addChild(waterTexture);
     waterSeparator->addChild(waterKit);
 

@@ -1,6 +1,9 @@
 #include "support/program_window.h"
 
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 const char* const poolTitle = "Pel Mora";
 
@@ -20,10 +23,10 @@ void ProgramWindowTest::TearDown()
     }
 }
 
-bool ProgramWindowTest::start(const ChildSpec& spec)
+bool ProgramWindowTest::start(const ChildSpec& spec, double seconds)
 {
     pid = startChild(spec);
-    window = waitForWindow(display, pid, poolTitle, windowSeconds);
+    window = waitForWindow(display, pid, poolTitle, seconds);
     return window != 0;
 }
 
@@ -68,6 +71,22 @@ bool ProgramWindowTest::closeAndWait(int& status)
     }
     pid = 0;
     return true;
+}
+
+std::string linkedDataFolder(const std::string& data, const std::string& name)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(::testing::TempDir()) / (name + "-" + std::to_string(getpid()));
+    fs::remove_all(folder);
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(data)) {
+        const fs::path inside = folder / fs::relative(entry.path(), data);
+        if (entry.is_directory()) {
+            fs::create_directories(inside);
+        } else {
+            fs::create_symlink(entry.path(), inside);
+        }
+    }
+    return folder.string();
 }
 
 ChildSpec onTestDisplay(const std::string& program, const std::string& folder)

@@ -26,8 +26,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Starts the program and waits for its window; false if none came.
-    bool start(const ChildSpec& spec);
+    // Starts the program and waits for its window; false if none came in the seconds.
+    bool start(const ChildSpec& spec, double seconds = windowSeconds);
 
     // True while the program runs; once it has ended, its status is in endStatus.
     bool running();
@@ -49,3 +49,7 @@ protected:
 
 // A program started in the folder on the test display.
 ChildSpec onTestDisplay(const std::string& program, const std::string& folder);
+
+// A fresh folder of this test process, holding links to every file of the
+// data folder, so that a test can put one file of its own in place of a link.
+std::string linkedDataFolder(const std::string& data, const std::string& name);

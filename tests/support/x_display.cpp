@@ -201,8 +201,13 @@ const std::string& testDisplay()
 
 Display* openTestDisplay()
 {
+    return openDisplay(testDisplay());
+}
+
+Display* openDisplay(const std::string& name)
+{
     XSetErrorHandler(ignoreError);
-    Display* display = XOpenDisplay(testDisplay().c_str());
+    Display* display = XOpenDisplay(name.c_str());
     int event = 0;
     int error = 0;
     if (display != nullptr && XCompositeQueryExtension(display, &event, &error)) {

@@ -34,9 +34,12 @@ void stopVirtualDisplay(VirtualDisplay& display);
 // on its own, one of this process's own that ends with it.
 const std::string& testDisplay();
 
-// A connection to the test display on which every window keeps its picture
-// off screen, so that a grab shows the window itself even where another
-// program's window lies over it.
+// A connection to the display on which every window keeps its picture off
+// screen, so that a grab shows the window itself even where another program's
+// window lies over it.
+Display* openDisplay(const std::string& name);
+
+// A connection to the test display, as openDisplay makes it.
 Display* openTestDisplay();
 
 // How to start a child.

@@ -1,0 +1,20 @@
+#include "scenery/data_file.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+
+std::string notRegularFileReason(const char* path)
+{
+    struct stat status {};
+    if (stat(path, &status) != 0 || S_ISREG(status.st_mode)) {
+        return {};
+    }
+    return "not a regular file";
+}
+
+void reportLeftOut(const char* path, const std::string& reason)
+{
+    std::fprintf(stderr, "%s: %s: %s; left out\n", program_invocation_short_name, path, reason.c_str());
+}
