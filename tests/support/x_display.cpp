@@ -23,7 +23,7 @@ extern char** environ;
 namespace {
 
 // How often a wait looks at its condition again.
-constexpr auto pollInterval = std::chrono::milliseconds(20);
+constexpr auto pollInterval = std::chrono::milliseconds(50);
 
 VirtualDisplay ownServer;
 
