@@ -39,13 +39,13 @@ const ScaleCase scaleCases[] = {
 // one given (an empty name: none, scale 1).
 ChildSpec scaledProgram(const std::string& displayName, const std::string& variable, const std::string& value)
 {
-    ChildSpec spec = onTestDisplay(PELMORA_PROGRAM, PELMORA_DATA_DIR);
-    spec.display = displayName;
-    spec.environment = {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR"};
+    ChildSpec launch = onTestDisplay(PELMORA_PROGRAM, PELMORA_DATA_DIR);
+    launch.display = displayName;
+    launch.environment = {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR"};
     if (!variable.empty()) {
-        spec.environment.push_back(variable + "=" + value);
+        launch.environment.push_back(variable + "=" + value);
     }
-    return spec;
+    return launch;
 }
 
 // Windows below the given one, at any depth.

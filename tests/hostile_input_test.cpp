@@ -156,9 +156,9 @@ TEST_P(HostileData, FileIsLeftOutWithOneLineAndTheProgramRunsAndClosesWithStatus
     const HostileFile& hostile = GetParam();
     folder = hostileDataFolder(hostile);
     errorsFile = folder + ".errors";
-    ChildSpec spec = onTestDisplay(program, folder);
-    spec.errorsPath = errorsFile;
-    ASSERT_TRUE(start(spec, hostileWindowSeconds)) << "no window within " << hostileWindowSeconds << " s";
+    ChildSpec launch = onTestDisplay(program, folder);
+    launch.errorsPath = errorsFile;
+    ASSERT_TRUE(start(launch, hostileWindowSeconds)) << "no window within " << hostileWindowSeconds << " s";
     EXPECT_TRUE(keepsDrawing(drawingSeconds)) << "the program " << (running() ? "stopped drawing" : "ended");
     int status = 0;
     ASSERT_TRUE(closeAndWait(status)) << "still running after the close request";
@@ -202,11 +202,11 @@ void PrintTo(const HostileLaunch& launch, std::ostream* out)
 
 TEST_P(HostileLaunchTest, ProgramEndsWithStatusOneAndOneLine)
 {
-    const HostileLaunch& launch = GetParam();
-    ChildSpec spec = onTestDisplay(program, dataFolder);
-    spec.arguments.insert(spec.arguments.end(), launch.arguments.begin(), launch.arguments.end());
-    spec.environment = launch.settings;
-    const ProgramRun run = runProgram(spec);
+    const HostileLaunch& hostile = GetParam();
+    ChildSpec launch = onTestDisplay(program, dataFolder);
+    launch.arguments.insert(launch.arguments.end(), hostile.arguments.begin(), hostile.arguments.end());
+    launch.environment = hostile.settings;
+    const ProgramRun run = runProgram(launch);
     EXPECT_EQ(run.status, 1) << "-1: ended by a signal";
     const std::vector<std::string> lines = ownLines(run.errors);
     EXPECT_EQ(lines.size(), 1u) << run.errors;

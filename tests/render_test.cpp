@@ -91,13 +91,13 @@ std::string frameName(int tick)
 ChildSpec rendererSpec(const std::vector<std::string>& arguments, const std::vector<std::string>& settings = {},
                    rlim_t fileLimit = 0, const std::string& program = PELMORA_RENDER_PROGRAM)
 {
-    ChildSpec spec;
-    spec.arguments = arguments;
-    spec.arguments.insert(spec.arguments.begin(), program);
-    spec.directory = "/";
-    spec.environment = settings;
-    spec.fileSizeLimit = fileLimit;
-    return spec;
+    ChildSpec launch;
+    launch.arguments = arguments;
+    launch.arguments.insert(launch.arguments.begin(), program);
+    launch.directory = "/";
+    launch.environment = settings;
+    launch.fileSizeLimit = fileLimit;
+    return launch;
 }
 
 // An animation read back through FFmpeg's libraries: its frames, their size, and the last one.

@@ -12,7 +12,7 @@
 
 namespace {
 
-// The short version of the soak run (scripts/soak.sh runs a million ticks).
+// The short version of the soak run (ctest --preset soak runs a million ticks).
 constexpr int soakTicks = 20000;
 
 // A million ticks of every build stay within 1.64 of rest (bench/README.md);

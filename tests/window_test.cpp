@@ -23,9 +23,9 @@ protected:
 // How the program ends when started with the given DISPLAY (empty: none at all).
 int exitStatusWithDisplay(const std::string& display)
 {
-    ChildSpec spec = onTestDisplay(PELMORA_PROGRAM, PELMORA_DATA_DIR);
-    spec.display = display;
-    const pid_t pid = startChild(spec);
+    ChildSpec launch = onTestDisplay(PELMORA_PROGRAM, PELMORA_DATA_DIR);
+    launch.display = display;
+    const pid_t pid = startChild(launch);
     int status = 0;
     if (!waitForExit(pid, status, exitSeconds)) {
         stopChild(pid);

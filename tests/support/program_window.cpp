@@ -23,9 +23,9 @@ void ProgramWindowTest::TearDown()
     }
 }
 
-bool ProgramWindowTest::start(const ChildSpec& spec, double seconds)
+bool ProgramWindowTest::start(const ChildSpec& launch, double seconds)
 {
-    pid = startChild(spec);
+    pid = startChild(launch);
     window = waitForWindow(display, pid, poolTitle, seconds);
     return window != 0;
 }
@@ -91,9 +91,9 @@ std::string linkedDataFolder(const std::string& data, const std::string& name)
 
 ChildSpec onTestDisplay(const std::string& program, const std::string& folder)
 {
-    ChildSpec spec;
-    spec.arguments = {program};
-    spec.directory = folder;
-    spec.display = testDisplay();
-    return spec;
+    ChildSpec launch;
+    launch.arguments = {program};
+    launch.directory = folder;
+    launch.display = testDisplay();
+    return launch;
 }

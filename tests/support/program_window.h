@@ -27,7 +27,7 @@ protected:
     void TearDown() override;
 
     // Starts the program and waits for its window; false if none came in the seconds.
-    bool start(const ChildSpec& spec, double seconds = windowSeconds);
+    bool start(const ChildSpec& launch, double seconds = windowSeconds);
 
     // True while the program runs; once it has ended, its status is in endStatus.
     bool running();

@@ -54,11 +54,11 @@ bool namesVariable(const std::string& entry, const std::string& name)
     return entry.compare(0, name.size(), name) == 0 && entry.size() > name.size() && entry[name.size()] == '=';
 }
 
-// This process's environment with the spec's changes and its DISPLAY.
-std::vector<std::string> childEnvironment(const ChildSpec& spec)
+// This process's environment with the launch's changes and its DISPLAY.
+std::vector<std::string> childEnvironment(const ChildSpec& launch)
 {
-    std::vector<std::string> changes = spec.environment;
-    changes.push_back(spec.display.empty() ? "DISPLAY" : "DISPLAY=" + spec.display);
+    std::vector<std::string> changes = launch.environment;
+    changes.push_back(launch.display.empty() ? "DISPLAY" : "DISPLAY=" + launch.display);
     std::vector<std::string> result;
     for (char** entry = environ; *entry != nullptr; ++entry) {
         bool replaced = false;
@@ -217,29 +217,29 @@ Display* openDisplay(const std::string& name)
     return display;
 }
 
-pid_t startChild(const ChildSpec& spec)
+pid_t startChild(const ChildSpec& launch)
 {
-    std::vector<std::string> words = spec.arguments;
-    std::vector<std::string> environment = childEnvironment(spec);
+    std::vector<std::string> words = launch.arguments;
+    std::vector<std::string> environment = childEnvironment(launch);
     std::vector<char*> argv = pointersTo(words);
     std::vector<char*> envp = pointersTo(environment);
     const pid_t pid = fork();
     if (pid == 0) {
         // A test that crashes takes its programs with it.
         prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (!spec.directory.empty() && chdir(spec.directory.c_str()) != 0) {
+        if (!launch.directory.empty() && chdir(launch.directory.c_str()) != 0) {
             _exit(126);
         }
         const int quiet = open("/dev/null", O_WRONLY);
-        const int errors = spec.errorsPath.empty() ? quiet : open(spec.errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int output = spec.outputPath.empty() ? quiet
-                           : spec.outputPath == spec.errorsPath
+        const int errors = launch.errorsPath.empty() ? quiet : open(launch.errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int output = launch.outputPath.empty() ? quiet
+                           : launch.outputPath == launch.errorsPath
                                ? errors
-                               : open(spec.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+                               : open(launch.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(output, STDOUT_FILENO);
         dup2(errors, STDERR_FILENO);
-        if (spec.fileSizeLimit > 0) {
-            const rlimit limit = {spec.fileSizeLimit, spec.fileSizeLimit};
+        if (launch.fileSizeLimit > 0) {
+            const rlimit limit = {launch.fileSizeLimit, launch.fileSizeLimit};
             setrlimit(RLIMIT_FSIZE, &limit);
         }
         execvpe(argv[0], argv.data(), envp.data());
@@ -259,17 +259,17 @@ void stopChild(pid_t pid)
     waitpid(pid, nullptr, 0);
 }
 
-ProgramRun runProgram(ChildSpec spec, bool outputWithErrors)
+ProgramRun runProgram(ChildSpec launch, bool outputWithErrors)
 {
     char path[] = "/tmp/pelmora-errors-XXXXXX";
     const int file = mkstemp(path);
-    spec.errorsPath = path;
+    launch.errorsPath = path;
     if (outputWithErrors) {
-        spec.outputPath = path;
+        launch.outputPath = path;
     }
     ProgramRun run;
     int status = 0;
-    const pid_t pid = startChild(spec);
+    const pid_t pid = startChild(launch);
     if (pid > 0 && waitpid(pid, &status, 0) == pid) {
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         run.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;

@@ -54,7 +54,7 @@ struct ChildSpec {
 };
 
 // Starts a child. -1 if it could not be started.
-pid_t startChild(const ChildSpec& spec);
+pid_t startChild(const ChildSpec& launch);
 
 // Waits up to the given seconds for the child to end; false if it did not.
 bool waitForExit(pid_t pid, int& status, double seconds);
@@ -72,7 +72,7 @@ struct ProgramRun {
 
 // Runs a child to its end; with outputWithErrors its standard output is
 // caught along with its standard error.
-ProgramRun runProgram(ChildSpec spec, bool outputWithErrors = false);
+ProgramRun runProgram(ChildSpec launch, bool outputWithErrors = false);
 
 // Lines in a text: its newlines.
 int lineCount(const std::string& text);

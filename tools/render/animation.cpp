@@ -158,6 +158,7 @@ bool startAnimation(const std::string& path, const std::string& format, int widt
         error = "cannot write " + path + ": " + describe(header);
         return false;
     }
+    animation.trailerDue = true;
     return true;
 }
 
@@ -189,6 +190,7 @@ bool finishAnimation(Animation& animation, std::string& error)
         return false;
     }
     const int ended = av_write_trailer(animation.container);
+    animation.trailerDue = false;
     avio_flush(animation.container->pb);
     const int fault = ended < 0 ? ended : animation.container->pb->error;
     if (fault < 0) {
@@ -205,6 +207,11 @@ void dropAnimation(Animation& animation)
     av_frame_free(&animation.frame);
     avcodec_free_context(&animation.encoder);
     if (animation.container != nullptr) {
+        // A container given up midway still holds packets that only its
+        // trailer lets go of; the file they would go to is dropped anyway.
+        if (animation.trailerDue) {
+            av_write_trailer(animation.container);
+        }
         if (animation.container->pb != nullptr) {
             av_freep(&animation.container->pb->buffer);
         }

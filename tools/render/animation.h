@@ -20,6 +20,7 @@ struct Animation {
     AVFrame* frame = nullptr;
     AVPacket* packet = nullptr;
     long long frames = 0;
+    bool trailerDue = false;   // the header is out and the trailer not yet
     int width = 0;
     int height = 0;
 };
