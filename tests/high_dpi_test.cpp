@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <ostream>
@@ -16,6 +17,9 @@
 namespace {
 
 constexpr double settleSeconds = 30.0;
+
+// How long the render area keeps its size before its picture counts.
+constexpr auto layoutSettles = std::chrono::milliseconds(500);
 
 struct ScaleCase {
     const char* variable;
@@ -217,13 +221,18 @@ public:
     Picture settledArea()
     {
         Picture last;
+        auto sized = std::chrono::steady_clock::now();
         waitUntil(
             [&] {
                 const Window area = renderArea(display, window);
                 const Picture picture = area == 0 ? Picture{} : grabWindow(display, area);
-                const bool settled = picture.width == last.width && picture.height == last.height;
+                const auto now = std::chrono::steady_clock::now();
+                if (picture.width != last.width || picture.height != last.height) {
+                    sized = now;
+                }
                 last = picture;
-                return window == 0 || (settled && blueShare(picture) > waterShare);
+                // Frames drawn before the last resize was handled show the old layout.
+                return window == 0 || (now - sized >= layoutSettles && blueShare(picture) > waterShare);
             },
             settleSeconds);
         return last;
