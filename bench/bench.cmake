@@ -4,7 +4,7 @@
 find_package(benchmark REQUIRED)
 find_package(OpenGL REQUIRED)
 
-function(pelmora_bench_build size core)
+function(pelmora_bench_build size core window)
   set(kernels pelmora-bench-${size})
   add_executable(${kernels}
     bench/kernel_bench.cpp
@@ -22,8 +22,8 @@ function(pelmora_bench_build size core)
   target_link_libraries(${soak} PRIVATE ${core})
 
   set(live pelmora-live-${size})
-  add_executable(${live} bench/live_bench.cpp src/app/viewer_binding.cpp)
-  target_link_libraries(${live} PRIVATE ${core} SoQt::SoQt X11::X11 OpenGL::GL)
+  add_executable(${live} bench/live_bench.cpp)
+  target_link_libraries(${live} PRIVATE ${window} OpenGL::GL)
 
   foreach(target IN ITEMS ${kernels} ${soak} ${live})
     pelmora_plain_only(${target})

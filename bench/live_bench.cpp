@@ -9,33 +9,28 @@
 
 #include <GL/gl.h>
 
-#include <Inventor/Qt/SoQt.h>
-#include <Inventor/SoDB.h>
 #include <Inventor/actions/SoGLRenderAction.h>
 #include <Inventor/nodekits/SoShapeKit.h>
 #include <Inventor/nodes/SoCoordinate3.h>
-#include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoTexture2.h>
 #include <Inventor/sensors/SoAlarmSensor.h>
 #include <Inventor/sensors/SoIdleSensor.h>
 
 #include "app/frame_tick.h"
-#include "app/scene_assembly.h"
-#include "app/viewer_binding.h"
+#include "app/start_up.h"
 #include "config/build_config.h"
-#ifdef PELMORA_WITH_MODEL
-#include "scenery/imported_model.h"
-#endif
 #include "sim/height_field.h"
 #include "surface/caustic_texture.h"
 #include "surface/water_surface.h"
 
-// The live program's start-up and frame tick in a real window, run for a
-// fixed time, with clocks around the tick and around each drawn frame.
-// Afterwards the same window and scene time each part alone, to split the
-// tick and the frame into their pieces. Usage, under an X server, from the
-// data folder: pelmora-live-N [seconds]. Start-up is reported from main() and
-// from the moment the process was started, as the kernel recorded it.
+// The live program's own start-up and frame tick in a real window, run for a
+// fixed time, with clocks added after start-up: around the tick, and from the
+// start of each frame's traversal to the next tick, which comes once the
+// frame is drawn and handed to the X server. Afterwards the same window and
+// scene time each part alone, to split the tick and the frame into their
+// pieces. Usage, under an X server, from the data folder: pelmora-live-N
+// [seconds]. Start-up is reported from main() and from the moment the process
+// was started, as the kernel recorded it.
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -55,52 +50,42 @@ struct LiveCounts {
     double tickSeconds = 0.0;
     long frames = 0;
     double frameSeconds = 0.0;
-    double traversalSeconds = 0.0;
-    bool drawn = false;
+    bool inFrame = false;
+    Clock::time_point frameStart;
     Clock::time_point firstFrameDrawn;
     std::string renderer;
 };
 
 LiveCounts live;
 
-// The viewer with clocks: redraw() is a whole frame (the scene graph's
-// traversal and GL calls, then the buffer swap that makes llvmpipe rasterise
-// and hands the picture to the X server); actualRedraw() is the traversal alone.
-class TimedViewer : public ExaminerViewer {
-public:
-    TimedViewer(BindingWindow parent)
-        : ExaminerViewer(parent, nullptr, TRUE, FullViewer::BUILD_ALL, Viewer::BROWSER)
-    {
+// A frame ends where the next one starts or the next tick does.
+void endFrame(Clock::time_point now)
+{
+    if (!live.inFrame) {
+        return;
     }
+    live.inFrame = false;
+    if (live.frames++ == 0) {
+        live.firstFrameDrawn = now;
+    }
+    live.frameSeconds += secondsBetween(live.frameStart, now);
+}
 
-protected:
-    void redraw() override
-    {
-        const Clock::time_point start = Clock::now();
-        ExaminerViewer::redraw();
-        const Clock::time_point end = Clock::now();
-        ++live.frames;
-        live.frameSeconds += secondsBetween(start, end);
-        if (!live.drawn) {
-            live.drawn = true;
-            live.firstFrameDrawn = end;
-        }
+void frameStarts(void*, SoGLRenderAction*)
+{
+    const Clock::time_point now = Clock::now();
+    endFrame(now);
+    live.inFrame = true;
+    live.frameStart = now;
+    if (live.renderer.empty()) {
+        live.renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     }
-
-    void actualRedraw() override
-    {
-        const Clock::time_point start = Clock::now();
-        ExaminerViewer::actualRedraw();
-        live.traversalSeconds += secondsBetween(start, Clock::now());
-        if (live.renderer.empty()) {
-            live.renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-        }
-    }
-};
+}
 
 void timedTick(void* data, SoSensor* sensor)
 {
     const Clock::time_point start = Clock::now();
+    endFrame(start);
     frameTick(data, sensor);
     live.tickSeconds += secondsBetween(start, Clock::now());
     ++live.ticks;
@@ -108,7 +93,7 @@ void timedTick(void* data, SoSensor* sensor)
 
 void endRun(void*, SoSensor*)
 {
-    SoQt::exitMainLoop();
+    endMainLoop();
 }
 
 // Microseconds per call of a piece, over calibrationCalls calls.
@@ -148,27 +133,15 @@ int main(int argc, char** argv)
 {
     const Clock::time_point mainStart = Clock::now();
     const double seconds = argc > 1 ? std::atof(argv[1]) : defaultSeconds;
-#ifdef PELMORA_WITH_MODEL
-    startImportedModelCheck();
-#endif
-    BindingWindow mainWindow = initBinding(argc, argv, argv[0], "SoWin");
-    if (mainWindow == nullptr) {
+    const StartedPool pool = startUp(argc, argv);
+    if (pool.mainWindow == nullptr) {
         std::fprintf(stderr, "no display to open a window on\n");
         return 1;
     }
-    const Clock::time_point bindingReady = Clock::now();
-    SoSeparator* sceneRoot = assembleScene();
-    const Clock::time_point sceneReady = Clock::now();
-    auto* viewer = new TimedViewer(mainWindow);
-    viewer->setSceneGraph(sceneRoot);
-    viewer->setTitle("Pel Mora");
-    viewer->setTransparencyType(SoGLRenderAction::SORTED_OBJECT_BLEND);
-    viewer->show();
-    auto* idle = new SoIdleSensor;
-    idle->setFunction(timedTick);
-    idle->schedule();
-    showWindow(mainWindow);
     const Clock::time_point viewerReady = Clock::now();
+    ExaminerViewer* viewer = pool.viewer;
+    viewer->getGLRenderAction()->addPreRenderCallback(frameStarts, nullptr);
+    pool.idle->setFunction(timedTick);
 
     SoAlarmSensor stop(endRun, nullptr);
     stop.setTimeFromNow(SbTime(seconds));
@@ -176,9 +149,11 @@ int main(int argc, char** argv)
     const Clock::time_point loopStart = Clock::now();
     runMainLoop();
     const double wall = secondsBetween(loopStart, Clock::now());
-    idle->unschedule();
+    pool.idle->unschedule();
+    endFrame(Clock::now());
     // The pieces' own frames below count apart from the run's.
     const LiveCounts run = live;
+    viewer->getGLRenderAction()->removePreRenderCallback(frameStarts, nullptr);
 
     // The pieces alone, in the same window with the same scene.
     auto* coordinates = static_cast<SoCoordinate3*>(waterKit->getPart("coordinate3", FALSE));
@@ -202,7 +177,6 @@ int main(int argc, char** argv)
     const double causticShare = refreshes * (causticUs - imageNoticeUs) * 1.0e-6;
     const double meshShare = refreshes * (meshUs - pointNoticeUs) * 1.0e-6;
     const double noticeShare = refreshes * (imageNoticeUs + pointNoticeUs) * 1.0e-6;
-    const double swapSeconds = run.frameSeconds - run.traversalSeconds;
     const SbVec2s size = viewer->getSize();
 
     std::printf("pelmora-live-%d: %.1f s in a %d x %d window, %s\n", gridSize, wall, size[0], size[1],
@@ -215,9 +189,7 @@ int main(int argc, char** argv)
     std::printf("      caustic (estimated)          %9.1f %%\n", percentOf(causticShare, wall));
     std::printf("      mesh refresh (estimated)     %9.1f %%\n", percentOf(meshShare, wall));
     std::printf("      notification (estimated)     %9.1f %%\n", percentOf(noticeShare, wall));
-    std::printf("    drawing frames                 %9.1f %%\n", percentOf(run.frameSeconds, wall));
-    std::printf("      scene traversal and GL calls %9.1f %%\n", percentOf(run.traversalSeconds, wall));
-    std::printf("      rasterising and presenting   %9.1f %%\n", percentOf(swapSeconds, wall));
+    std::printf("    drawing frames, to the next tick %7.1f %%\n", percentOf(run.frameSeconds, wall));
     std::printf("    elsewhere (event loop, X)      %9.1f %%\n",
         percentOf(wall - run.tickSeconds - run.frameSeconds, wall));
     std::printf("  pieces alone, microseconds per call\n");
@@ -230,8 +202,6 @@ int main(int argc, char** argv)
     std::printf("    frame after the mesh changed   %10.1f\n", frameNewMeshUs);
     std::printf("    frame after the image changed  %10.1f\n", frameNewImageUs);
     std::printf("  start-up, milliseconds from main()\n");
-    std::printf("    binding and window             %10.1f\n", secondsBetween(mainStart, bindingReady) * 1e3);
-    std::printf("    scene assembled                %10.1f\n", secondsBetween(mainStart, sceneReady) * 1e3);
     std::printf("    viewer shown                   %10.1f\n", secondsBetween(mainStart, viewerReady) * 1e3);
     std::printf("    first frame drawn              %10.1f\n", secondsBetween(mainStart, run.firstFrameDrawn) * 1e3);
     timespec now{};

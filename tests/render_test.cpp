@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 #include <sys/resource.h>
@@ -27,7 +26,6 @@ namespace {
 
 constexpr int pictureWidth = 640;
 constexpr int pictureHeight = 480;
-constexpr int exitCannotRun = 2;
 constexpr int exitFailed = 1;
 
 // Height of still water on the mesh: rest height 10 times 0.1, plus the lift 0.125.
@@ -410,48 +408,6 @@ TEST_F(Render, GifFrameMatchesItsPictureByRegionColours)
         EXPECT_NEAR(inGif.green, inPng.green, mostDifference) << describe(inGif) << " against " << describe(inPng);
         EXPECT_NEAR(inGif.blue, inPng.blue, mostDifference) << describe(inGif) << " against " << describe(inPng);
     }
-}
-
-TEST_F(Render, BadRequestExitsTwoWithOneLineBeforeAnyWork)
-{
-    std::ofstream(folder + "/plain") << "a file, so no folder can be made inside it";
-    std::filesystem::create_directory(folder + "/pool-000300.png");
-    const std::string emptyVendors = folder + "/no-vendors.json";
-    std::ofstream(emptyVendors).flush();
-    struct Case {
-        std::vector<std::string> options;
-        std::vector<std::string> settings;
-        std::string named;   // what the one line must say
-    };
-    const Case cases[] = {
-        {{"--build=75"}, {}, "unknown build '75'"},
-        {{"--ticks=300,100"}, {}, "ticks must rise: 100 comes after 300"},
-        {{"--ticks=0:10"}, {}, "bad range '0:10'"},
-        {{"--size=640x0"}, {}, "bad size '640x0'"},
-        {{"--rate=61"}, {}, "bad rate '61'"},
-        {{"--animation=pool.avi"}, {}, "cannot tell the format of 'pool.avi'"},
-        {{"--animation=pool.gif", "--format=avi"}, {}, "unknown format 'avi'"},
-        {{"--format=gif"}, {}, "--format needs --animation"},
-        {{"--size=321x240", "--animation=pool.mp4"}, {}, "an MP4 needs an even width and height, not 321x240"},
-        {{"--output=" + folder + "/{tick}/pool.png"}, {}, "{tick} must be in the file name"},
-        {{"--output=" + folder + "/missing"}, {}, "cannot write to the output folder " + folder + "/missing"},
-        {{"--output=" + folder + "/plain/frames"}, {}, "cannot write to the output folder " + folder + "/plain"},
-        {{"--animation=" + folder + "/missing/pool.gif"}, {}, "cannot write to the output folder " + folder + "/missing"},
-        {{"--output=" + folder + "/pool-{tick}.png"}, {}, "cannot write " + folder + "/pool-000300.png: it is a folder"},
-        {{}, {"__EGL_VENDOR_LIBRARY_FILENAMES=" + emptyVendors}, "no OpenGL context"},
-    };
-    const std::vector<std::string> untouched = filesIn(folder);
-    for (const Case& bad : cases) {
-        const std::string named = bad.options.empty() ? bad.settings[0] : bad.options[0];
-        std::vector<std::string> words = options(bad.options);
-        words.insert(words.begin() + 1, "--output=" + folder);
-        const ProgramRun run = runProgram(rendererSpec(words, bad.settings), true);
-        EXPECT_EQ(run.status, exitCannotRun) << named << ": " << run.errors;
-        EXPECT_NE(run.errors.find(bad.named), std::string::npos)
-            << named << ": got " << run.errors << "expected a line with " << bad.named;
-        EXPECT_EQ(lineCount(run.errors), 1) << named << ": " << run.errors;
-    }
-    EXPECT_EQ(filesIn(folder), untouched);
 }
 
 TEST_F(Render, FullDiskEndsTheRunWithOneLineAndNoPartialFile)

@@ -3,12 +3,16 @@
 find_package(GTest REQUIRED)
 find_package(X11 REQUIRED COMPONENTS Xcomposite)
 include(GoogleTest)
+# Tests are listed when ctest runs, from the binaries of the configuration it
+# runs: a list written at build time would be one for both configurations,
+# naming the binaries of whichever was built last.
+set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
 
 # Support that does not depend on the grid size, built once: the virtual X
 # server, children and their windows, and pictures.
 add_library(pelmora-test-x STATIC tests/support/x_display.cpp tests/support/pictures.cpp)
 target_include_directories(pelmora-test-x PUBLIC tests)
-target_link_libraries(pelmora-test-x PUBLIC Coin::Coin X11::X11 X11::Xcomposite)
+target_link_libraries(pelmora-test-x PUBLIC Coin::Coin X11::X11 X11::Xcomposite GTest::gtest)
 
 add_executable(pelmora-test-display tests/support/test_display_main.cpp)
 target_link_libraries(pelmora-test-display PRIVATE pelmora-test-x)
@@ -32,6 +36,7 @@ set(PELMORA_TEST_SOURCES
   tests/support/water_state.cpp
   tests/support/water_survey.cpp
   tests/support/jpeg_header.cpp
+  tests/support/hostile_models.cpp
   tests/random_source_test.cpp
   tests/height_field_test.cpp
   tests/boundary_cells_test.cpp
@@ -44,6 +49,7 @@ set(PELMORA_TEST_SOURCES
   tests/data_files_test.cpp
   tests/scene_dump_test.cpp
   tests/texture_file_test.cpp
+  tests/model_check_test.cpp
   tests/program_contents_test.cpp
   tests/allocation_test.cpp
   tests/golden_trajectory_test.cpp
@@ -59,6 +65,7 @@ set(PELMORA_GUI_TEST_SOURCES
   tests/install_test.cpp
   tests/high_dpi_test.cpp
   tests/support/jpeg_header.cpp
+  tests/support/hostile_models.cpp
   tests/hostile_input_test.cpp
 )
 
@@ -91,6 +98,17 @@ function(pelmora_tests size core program)
     COMMAND pelmora-test-display run ${CMAKE_SOURCE_DIR}/scripts/memcheck.sh $<TARGET_FILE:${program}>)
   set_tests_properties(${size}/Memcheck PROPERTIES LABELS "memcheck" WORKING_DIRECTORY ${PELMORA_DATA_DIR})
 endfunction()
+
+# How the program ends when it cannot or must not open its window: the same
+# code in every build, run once, on the fullest build.
+add_executable(pelmora-launch-tests tests/launch_test.cpp tests/support/program_window.cpp)
+target_compile_definitions(pelmora-launch-tests PRIVATE
+  PELMORA_PROGRAM="$<TARGET_FILE:pelmora-25>" PELMORA_PROGRAM_NAME="pelmora-25" PELMORA_DATA_DIR="${PELMORA_DATA_DIR}")
+target_link_libraries(pelmora-launch-tests PRIVATE pelmora-test-x GTest::gtest GTest::gtest_main)
+add_dependencies(pelmora-launch-tests pelmora-25)
+pelmora_shared_display(launch)
+gtest_discover_tests(pelmora-launch-tests TEST_PREFIX "launch/" WORKING_DIRECTORY ${PELMORA_DATA_DIR}
+  PROPERTIES LABELS "gui" FIXTURES_REQUIRED display-launch ENVIRONMENT "${display_environment}")
 
 # The Debian package, tested as a user gets it: built, checked by lintian,
 # unpacked into the build folder, its launchers and renderer run from there.

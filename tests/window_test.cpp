@@ -20,22 +20,6 @@ protected:
     }
 };
 
-// How the program ends when started with the given DISPLAY (empty: none at all).
-int exitStatusWithDisplay(const std::string& display)
-{
-    ChildSpec launch = onTestDisplay(PELMORA_PROGRAM, PELMORA_DATA_DIR);
-    launch.display = display;
-    const pid_t pid = startChild(launch);
-    int status = 0;
-    if (!waitForExit(pid, status, exitSeconds)) {
-        stopChild(pid);
-        ADD_FAILURE() << "still running without a display";
-        return -1;
-    }
-    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 }
 
 TEST_F(ProgramWindow, OneWindowTitledPelMoraAppears)
@@ -65,15 +49,4 @@ TEST_F(ProgramWindow, ClosingTheWindowExitsWithStatusZero)
     ASSERT_TRUE(closeAndWait(status)) << "still running after the close request";
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0);
-}
-
-TEST(NoDisplay, UnsetDisplayExitsWithStatusOne)
-{
-    EXPECT_EQ(exitStatusWithDisplay(""), 1);
-}
-
-TEST(NoDisplay, DisplayWithoutAServerExitsWithStatusOne)
-{
-    // A display number no server listens on.
-    EXPECT_EQ(exitStatusWithDisplay(":4093"), 1);
 }

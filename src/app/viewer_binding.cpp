@@ -166,6 +166,16 @@ void runMainLoop()
     SoQt::mainLoop();
 }
 
+void endMainLoop()
+{
+    SoQt::exitMainLoop();
+}
+
+unsigned long renderAreaWindow(ExaminerViewer* viewer)
+{
+    return static_cast<unsigned long>(viewer->getGLWidget()->winId());
+}
+
 DevicePixelExaminerViewer::DevicePixelExaminerViewer(QWidget* parent, const char* name, SbBool embed,
     SoQtFullViewer::BuildFlag flag, SoQtViewer::Type type)
     : SoQtExaminerViewer(parent, name, embed, flag, type)

@@ -38,5 +38,12 @@ BindingWindow initBinding(int& argc, char** argv, const char* appName, const cha
 // Shows a top-level window of the binding.
 void showWindow(BindingWindow window);
 
-// Dispatches events and idle sensors until the last window is closed.
+// Dispatches events and idle sensors until the last window is closed, or
+// until endMainLoop.
 void runMainLoop();
+
+// Makes runMainLoop return once the event it is handling is done.
+void endMainLoop();
+
+// The native window (the X window) that the viewer draws its scene into.
+unsigned long renderAreaWindow(ExaminerViewer* viewer);

@@ -1,6 +1,10 @@
+// Before Xlib's headers, whose macros (None, Bool) would clash with its names.
+#include <gtest/gtest.h>
+
 #include "x_display.h"
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -11,6 +15,7 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -26,6 +31,52 @@ namespace {
 constexpr auto pollInterval = std::chrono::milliseconds(50);
 
 VirtualDisplay ownServer;
+
+// Most of a child's standard error that a failed test prints: its end, where
+// a crash or a sanitizer's report is.
+constexpr std::size_t shownErrorBytes = 64 * 1024;
+
+// A child started in the running test, and where its standard error goes.
+struct StartedChild {
+    pid_t pid;
+    std::string program;
+    std::string errorsPath;
+    bool ownFile;   // made for it, and removed when the test ends
+};
+std::vector<StartedChild> startedChildren;
+
+std::string errorsOf(const StartedChild& child)
+{
+    std::ifstream in(child.errorsPath, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// After a failed test, what each of its children wrote to standard error.
+class ChildErrorsOnFailure : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo& test) override
+    {
+        for (const StartedChild& child : startedChildren) {
+            if (test.result()->Failed()) {
+                const std::string errors = errorsOf(child);
+                const std::size_t from = errors.size() > shownErrorBytes ? errors.size() - shownErrorBytes : 0;
+                std::printf("--- standard error of %s (pid %d)%s ---\n%s", child.program.c_str(), static_cast<int>(child.pid),
+                            from > 0 ? ", its end" : "", errors.c_str() + from);
+                std::printf("%s--- end of %s (pid %d) ---\n", errors.empty() || errors.back() == '\n' ? "" : "\n",
+                            child.program.c_str(), static_cast<int>(child.pid));
+            }
+            if (child.ownFile) {
+                unlink(child.errorsPath.c_str());
+            }
+        }
+        std::fflush(stdout);
+        startedChildren.clear();
+    }
+};
+
+const bool childErrorsShown = [] {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new ChildErrorsOnFailure);
+    return true;
+}();
 
 void stopOwnServer()
 {
@@ -219,6 +270,16 @@ Display* openDisplay(const std::string& name)
 
 pid_t startChild(const ChildSpec& launch)
 {
+    StartedChild child = {-1, launch.arguments.at(0), launch.errorsPath, launch.errorsPath.empty()};
+    if (child.ownFile) {
+        char path[] = "/tmp/pelmora-child-errors-XXXXXX";
+        const int file = mkstemp(path);
+        if (file < 0) {
+            return -1;
+        }
+        close(file);
+        child.errorsPath = path;
+    }
     std::vector<std::string> words = launch.arguments;
     std::vector<std::string> environment = childEnvironment(launch);
     std::vector<char*> argv = pointersTo(words);
@@ -231,11 +292,10 @@ pid_t startChild(const ChildSpec& launch)
             _exit(126);
         }
         const int quiet = open("/dev/null", O_WRONLY);
-        const int errors = launch.errorsPath.empty() ? quiet : open(launch.errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int output = launch.outputPath.empty() ? quiet
-                           : launch.outputPath == launch.errorsPath
-                               ? errors
-                               : open(launch.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int errors = open(child.errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int output = launch.outputWithErrors ? errors
+                           : launch.outputPath.empty() ? quiet
+                                                       : open(launch.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(output, STDOUT_FILENO);
         dup2(errors, STDERR_FILENO);
         if (launch.fileSizeLimit > 0) {
@@ -245,7 +305,19 @@ pid_t startChild(const ChildSpec& launch)
         execvpe(argv[0], argv.data(), envp.data());
         _exit(127);
     }
+    child.pid = pid;
+    startedChildren.push_back(child);
     return pid;
+}
+
+std::string childErrors(pid_t pid)
+{
+    for (const StartedChild& child : startedChildren) {
+        if (child.pid == pid) {
+            return errorsOf(child);
+        }
+    }
+    return {};
 }
 
 bool waitForExit(pid_t pid, int& status, double seconds)
@@ -261,23 +333,15 @@ void stopChild(pid_t pid)
 
 ProgramRun runProgram(ChildSpec launch, bool outputWithErrors)
 {
-    char path[] = "/tmp/pelmora-errors-XXXXXX";
-    const int file = mkstemp(path);
-    launch.errorsPath = path;
-    if (outputWithErrors) {
-        launch.outputPath = path;
-    }
+    launch.outputWithErrors = outputWithErrors;
     ProgramRun run;
     int status = 0;
     const pid_t pid = startChild(launch);
     if (pid > 0 && waitpid(pid, &status, 0) == pid) {
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         run.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+        run.errors = childErrors(pid);
     }
-    std::ifstream in(path);
-    run.errors.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    close(file);
-    unlink(path);
     return run;
 }
 
@@ -286,6 +350,18 @@ int lineCount(const std::string& text)
     int lines = 0;
     for (const char c : text) {
         lines += c == '\n';
+    }
+    return lines;
+}
+
+std::vector<std::string> ownLines(const std::string& text, const std::string& program)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(program + ": ", 0) == 0) {
+            lines.push_back(line);
+        }
     }
     return lines;
 }

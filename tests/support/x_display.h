@@ -48,13 +48,19 @@ struct ChildSpec {
     std::string directory;                // working directory; empty for this one
     std::string display;                  // its DISPLAY; empty for none at all
     std::vector<std::string> environment; // NAME=VALUE to set, a bare NAME to remove
-    std::string errorsPath;               // standard error goes there; empty for nowhere
-    std::string outputPath;               // standard output goes there (the same file may be given); empty for nowhere
+    std::string errorsPath;               // standard error goes there; empty for a file of the test's own
+    std::string outputPath;               // standard output goes there; empty for nowhere
+    bool outputWithErrors = false;        // standard output goes where standard error goes
     rlim_t fileSizeLimit = 0;             // largest file it may write, in bytes; 0 for no limit
 };
 
-// Starts a child. -1 if it could not be started.
+// Starts a child. -1 if it could not be started. Whatever the child writes
+// to standard error is kept until the test ends, and printed after the test
+// when the test fails.
 pid_t startChild(const ChildSpec& launch);
+
+// What a child started by this test has written to standard error so far.
+std::string childErrors(pid_t pid);
 
 // Waits up to the given seconds for the child to end; false if it did not.
 bool waitForExit(pid_t pid, int& status, double seconds);
@@ -76,6 +82,9 @@ ProgramRun runProgram(ChildSpec launch, bool outputWithErrors = false);
 
 // Lines in a text: its newlines.
 int lineCount(const std::string& text);
+
+// The lines that a program wrote itself: those that begin with its name and a colon.
+std::vector<std::string> ownLines(const std::string& text, const std::string& program);
 
 // Polls the condition until it holds or the seconds have passed; true if it held.
 bool waitUntil(const std::function<bool()>& condition, double seconds);

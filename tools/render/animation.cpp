@@ -12,9 +12,41 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "output_file.h"
+
 namespace {
 
 constexpr int ioBufferSize = 1 << 16;
+
+// FFmpeg 7 hands the bytes to write over as read-only.
+#if LIBAVFORMAT_VERSION_MAJOR >= 61
+using BytesToWrite = const uint8_t*;
+#else
+using BytesToWrite = uint8_t*;
+#endif
+
+// Owners of the libraries' objects, each freed by the library's own function.
+template <typename Item, void (*release)(Item**)>
+struct FreedThrough {
+    void operator()(Item* item) const { release(&item); }
+};
+struct ContainerRelease {
+    void operator()(AVFormatContext* container) const { avformat_free_context(container); }
+};
+// The library may have swapped the buffer it was given for another.
+struct WriterRelease {
+    void operator()(AVIOContext* writer) const
+    {
+        av_freep(&writer->buffer);
+        avio_context_free(&writer);
+    }
+};
+struct ConverterRelease {
+    void operator()(SwsContext* converter) const { sws_freeContext(converter); }
+};
+struct BufferRelease {
+    void operator()(unsigned char* buffer) const { av_free(buffer); }
+};
 
 struct FormatChoice {
     const char* name;        // the container's name
@@ -47,13 +79,51 @@ std::string describe(int code)
     return text;
 }
 
+}
+
+struct Animation {
+    Animation() = default;
+    Animation(const Animation&) = delete;
+    Animation& operator=(const Animation&) = delete;
+    ~Animation()
+    {
+        // A container given up midway still holds packets that only its
+        // trailer lets go of; the file they would go to is dropped anyway,
+        // so how the trailer fares does not matter.
+        if (trailerDue) {
+            static_cast<void>(av_write_trailer(container.get()));
+        }
+    }
+
+    // Freed in the opposite order: the encoder's pieces, then the container,
+    // then what it wrote through, then the file.
+    std::unique_ptr<OutputFile> file;
+    std::unique_ptr<AVIOContext, WriterRelease> writer;
+    std::unique_ptr<AVFormatContext, ContainerRelease> container;
+    std::unique_ptr<AVCodecContext, FreedThrough<AVCodecContext, avcodec_free_context>> encoder;
+    std::unique_ptr<SwsContext, ConverterRelease> converter;
+    std::unique_ptr<AVFrame, FreedThrough<AVFrame, av_frame_free>> frame;
+    std::unique_ptr<AVPacket, FreedThrough<AVPacket, av_packet_free>> packet;
+    long long frames = 0;
+    bool trailerDue = false;   // the header is out and the trailer not yet
+    int width = 0;
+    int height = 0;
+};
+
+void AnimationRelease::operator()(Animation* animation) const
+{
+    delete animation;
+}
+
+namespace {
+
 // The container writes through these to our own descriptor: no library is
 // ever handed a file name, which it might read as a pattern or a protocol.
-int writeBytes(void* opaque, uint8_t* bytes, int size)
+int writeBytes(void* opaque, BytesToWrite bytes, int size)
 {
     auto* animation = static_cast<Animation*>(opaque);
     std::string ignored;
-    if (!writeOutput(animation->file, bytes, static_cast<std::size_t>(size), ignored)) {
+    if (!writeOutput(*animation->file, bytes, static_cast<std::size_t>(size), ignored)) {
         return AVERROR(errno != 0 ? errno : EIO);
     }
     return size;
@@ -61,7 +131,7 @@ int writeBytes(void* opaque, uint8_t* bytes, int size)
 
 int64_t seekBytes(void* opaque, int64_t offset, int whence)
 {
-    const int descriptor = static_cast<Animation*>(opaque)->file.descriptor;
+    const int descriptor = static_cast<Animation*>(opaque)->file->descriptor;
     if (whence == AVSEEK_SIZE) {
         struct stat status = {};
         return fstat(descriptor, &status) == 0 ? status.st_size : AVERROR(errno);
@@ -74,92 +144,125 @@ int64_t seekBytes(void* opaque, int64_t offset, int whence)
 bool passPackets(Animation& animation, std::string& error)
 {
     while (true) {
-        const int received = avcodec_receive_packet(animation.encoder, animation.packet);
+        const int received = avcodec_receive_packet(animation.encoder.get(), animation.packet.get());
         if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) {
             return true;
         }
         if (received < 0) {
-            error = "cannot encode " + animation.file.path + ": " + describe(received);
+            error = "cannot encode " + animation.file->path + ": " + describe(received);
             return false;
         }
         // Every frame shows for one period; without it, MP4 cuts the last frame off.
         animation.packet->duration = 1;
         AVStream* stream = animation.container->streams[0];
-        av_packet_rescale_ts(animation.packet, animation.encoder->time_base, stream->time_base);
+        av_packet_rescale_ts(animation.packet.get(), animation.encoder->time_base, stream->time_base);
         animation.packet->stream_index = stream->index;
-        const int written = av_interleaved_write_frame(animation.container, animation.packet);
+        const int written = av_interleaved_write_frame(animation.container.get(), animation.packet.get());
         if (written < 0) {
-            error = "cannot write " + animation.file.path + ": " + describe(written);
+            error = "cannot write " + animation.file->path + ": " + describe(written);
             return false;
         }
     }
 }
 
+// The encoder as the choice and the picture ask, opened; says why not in error.
+bool openEncoder(Animation& animation, const AVCodec* codec, const FormatChoice& choice, int rate,
+                 std::string& error)
+{
+    animation.encoder.reset(avcodec_alloc_context3(codec));
+    if (animation.encoder == nullptr) {
+        error = "out of memory for " + animation.file->path;
+        return false;
+    }
+    AVCodecContext& encoder = *animation.encoder;
+    encoder.width = animation.width;
+    encoder.height = animation.height;
+    encoder.pix_fmt = choice.pixels;
+    encoder.time_base = AVRational{1, rate};
+    encoder.framerate = AVRational{rate, 1};
+    // Frames in shown order only: every player then starts at the first frame.
+    encoder.max_b_frames = 0;
+    if (animation.container->oformat->flags & AVFMT_GLOBALHEADER) {
+        encoder.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    }
+    const int opened = avcodec_open2(&encoder, codec, nullptr);
+    if (opened < 0) {
+        error = "cannot start the encoder for " + animation.file->path + ": " + describe(opened);
+        return false;
+    }
+    return true;
 }
 
-bool startAnimation(const std::string& path, const std::string& format, int width, int height, int rate,
-                    Animation& animation, std::string& error)
+}
+
+AnimationOwner startAnimation(const std::string& path, const std::string& format, int width, int height, int rate,
+                              std::string& error)
 {
     const FormatChoice* choice = choiceOf(format);
     const AVCodec* codec = choice != nullptr ? avcodec_find_encoder(choice->codec) : nullptr;
     if (codec == nullptr) {
         error = "no encoder for " + path;
-        return false;
+        return nullptr;
     }
     // The libraries' own notes would break our one line per fault; their faults come back as codes.
     av_log_set_level(AV_LOG_QUIET);
-    animation.width = width;
-    animation.height = height;
-    if (!openOutput(path, animation.file, error)) {
-        return false;
+    AnimationOwner animation(new Animation);
+    animation->width = width;
+    animation->height = height;
+    animation->file = openOutput(path, error);
+    if (animation->file == nullptr) {
+        return nullptr;
     }
-    if (avformat_alloc_output_context2(&animation.container, nullptr, choice->name, nullptr) < 0) {
+    AVFormatContext* container = nullptr;
+    if (avformat_alloc_output_context2(&container, nullptr, choice->name, nullptr) < 0) {
         error = std::string("no ") + choice->name + " container";
-        return false;
+        return nullptr;
     }
-    auto* buffer = static_cast<unsigned char*>(av_malloc(ioBufferSize));
-    animation.container->pb = avio_alloc_context(buffer, ioBufferSize, 1, &animation, nullptr, writeBytes, seekBytes);
-    animation.container->flags |= AVFMT_FLAG_CUSTOM_IO;
+    animation->container.reset(container);
+    std::unique_ptr<unsigned char, BufferRelease> buffer(static_cast<unsigned char*>(av_malloc(ioBufferSize)));
+    if (buffer != nullptr) {
+        animation->writer.reset(
+            avio_alloc_context(buffer.get(), ioBufferSize, 1, animation.get(), nullptr, writeBytes, seekBytes));
+    }
+    if (animation->writer == nullptr) {
+        error = "out of memory for " + path;
+        return nullptr;
+    }
+    static_cast<void>(buffer.release());   // the writer holds it from here on
+    container->pb = animation->writer.get();
+    container->flags |= AVFMT_FLAG_CUSTOM_IO;
+    if (!openEncoder(*animation, codec, *choice, rate, error)) {
+        return nullptr;
+    }
 
-    animation.encoder = avcodec_alloc_context3(codec);
-    animation.encoder->width = width;
-    animation.encoder->height = height;
-    animation.encoder->pix_fmt = choice->pixels;
-    animation.encoder->time_base = AVRational{1, rate};
-    animation.encoder->framerate = AVRational{rate, 1};
-    // Frames in shown order only: every player then starts at the first frame.
-    animation.encoder->max_b_frames = 0;
-    if (animation.container->oformat->flags & AVFMT_GLOBALHEADER) {
-        animation.encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    AVStream* stream = avformat_new_stream(container, nullptr);
+    animation->frame.reset(av_frame_alloc());
+    animation->packet.reset(av_packet_alloc());
+    animation->converter.reset(sws_getContext(width, height, AV_PIX_FMT_RGB24, width, height, choice->pixels,
+                                              SWS_BICUBIC, nullptr, nullptr, nullptr));
+    if (stream == nullptr || animation->frame == nullptr || animation->packet == nullptr
+        || animation->converter == nullptr) {
+        error = "out of memory for " + path;
+        return nullptr;
     }
-    AVStream* stream = avformat_new_stream(animation.container, nullptr);
-    animation.frame = av_frame_alloc();
-    animation.packet = av_packet_alloc();
-    animation.converter = sws_getContext(width, height, AV_PIX_FMT_RGB24, width, height, choice->pixels,
-                                         SWS_BICUBIC, nullptr, nullptr, nullptr);
-    if (stream == nullptr || animation.frame == nullptr || animation.packet == nullptr
-        || animation.converter == nullptr || animation.container->pb == nullptr) {
-        error = "cannot start " + path;
-        return false;
+    stream->time_base = animation->encoder->time_base;
+    AVFrame& frame = *animation->frame;
+    frame.format = choice->pixels;
+    frame.width = width;
+    frame.height = height;
+    int fault = avcodec_parameters_from_context(stream->codecpar, animation->encoder.get());
+    if (fault >= 0) {
+        fault = av_frame_get_buffer(&frame, 0);
     }
-    const int opened = avcodec_open2(animation.encoder, codec, nullptr);
-    if (opened < 0) {
-        error = "cannot start the encoder for " + path + ": " + describe(opened);
-        return false;
+    if (fault >= 0) {
+        fault = avformat_write_header(container, nullptr);
     }
-    stream->time_base = animation.encoder->time_base;
-    avcodec_parameters_from_context(stream->codecpar, animation.encoder);
-    animation.frame->format = choice->pixels;
-    animation.frame->width = width;
-    animation.frame->height = height;
-    const int headed = av_frame_get_buffer(animation.frame, 0);
-    const int header = headed < 0 ? headed : avformat_write_header(animation.container, nullptr);
-    if (header < 0) {
-        error = "cannot write " + path + ": " + describe(header);
-        return false;
+    if (fault < 0) {
+        error = "cannot write " + path + ": " + describe(fault);
+        return nullptr;
     }
-    animation.trailerDue = true;
-    return true;
+    animation->trailerDue = true;
+    return animation;
 }
 
 bool addAnimationFrame(Animation& animation, const unsigned char* rgbBottomUp, std::string& error)
@@ -168,16 +271,20 @@ bool addAnimationFrame(Animation& animation, const unsigned char* rgbBottomUp, s
     // Started at the top row with a negative stride, the picture reads top down.
     const uint8_t* const source[] = {rgbBottomUp + static_cast<std::size_t>(animation.height - 1) * rowBytes};
     const int sourceStride[] = {-rowBytes};
-    if (av_frame_make_writable(animation.frame) < 0) {
-        error = "out of memory for " + animation.file.path;
+    AVFrame& frame = *animation.frame;
+    if (av_frame_make_writable(&frame) < 0) {
+        error = "out of memory for " + animation.file->path;
         return false;
     }
-    sws_scale(animation.converter, source, sourceStride, 0, animation.height, animation.frame->data,
-              animation.frame->linesize);
-    animation.frame->pts = animation.frames++;
-    const int sent = avcodec_send_frame(animation.encoder, animation.frame);
+    if (sws_scale(animation.converter.get(), source, sourceStride, 0, animation.height, frame.data, frame.linesize)
+        != animation.height) {
+        error = "cannot convert a frame for " + animation.file->path;
+        return false;
+    }
+    frame.pts = animation.frames++;
+    const int sent = avcodec_send_frame(animation.encoder.get(), &frame);
     if (sent < 0) {
-        error = "cannot encode " + animation.file.path + ": " + describe(sent);
+        error = "cannot encode " + animation.file->path + ": " + describe(sent);
         return false;
     }
     return passPackets(animation, error);
@@ -185,40 +292,21 @@ bool addAnimationFrame(Animation& animation, const unsigned char* rgbBottomUp, s
 
 bool finishAnimation(Animation& animation, std::string& error)
 {
-    avcodec_send_frame(animation.encoder, nullptr);
+    const int drained = avcodec_send_frame(animation.encoder.get(), nullptr);
+    if (drained < 0) {
+        error = "cannot encode " + animation.file->path + ": " + describe(drained);
+        return false;
+    }
     if (!passPackets(animation, error)) {
         return false;
     }
-    const int ended = av_write_trailer(animation.container);
+    const int ended = av_write_trailer(animation.container.get());
     animation.trailerDue = false;
-    avio_flush(animation.container->pb);
-    const int fault = ended < 0 ? ended : animation.container->pb->error;
+    avio_flush(animation.writer.get());
+    const int fault = ended < 0 ? ended : animation.writer->error;
     if (fault < 0) {
-        error = "cannot write " + animation.file.path + ": " + describe(fault);
+        error = "cannot write " + animation.file->path + ": " + describe(fault);
         return false;
     }
-    return finishOutput(animation.file, error);
-}
-
-void dropAnimation(Animation& animation)
-{
-    sws_freeContext(animation.converter);
-    av_packet_free(&animation.packet);
-    av_frame_free(&animation.frame);
-    avcodec_free_context(&animation.encoder);
-    if (animation.container != nullptr) {
-        // A container given up midway still holds packets that only its
-        // trailer lets go of; the file they would go to is dropped anyway.
-        if (animation.trailerDue) {
-            av_write_trailer(animation.container);
-        }
-        if (animation.container->pb != nullptr) {
-            av_freep(&animation.container->pb->buffer);
-        }
-        avio_context_free(&animation.container->pb);
-        avformat_free_context(animation.container);
-        animation.container = nullptr;
-    }
-    dropOutput(animation.file);
-    animation = Animation();
+    return finishOutput(*animation.file, error);
 }

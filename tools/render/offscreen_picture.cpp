@@ -21,6 +21,34 @@ namespace {
 // none; here there never is one, and the EGL context serves it all the same.
 constexpr const char* noGlxWarning = "Coin warning in glxglue_isdirect(): Couldn't get current GLX context.";
 
+// The run's EGL display and context, given back when the run ends: the
+// driver's threads then end before the process does.
+struct HeldContext {
+    HeldContext() = default;
+    HeldContext(const HeldContext&) = delete;
+    HeldContext& operator=(const HeldContext&) = delete;
+    ~HeldContext() { release(); }
+
+    void release()
+    {
+        if (display == EGL_NO_DISPLAY) {
+            return;
+        }
+        eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        if (context != EGL_NO_CONTEXT) {
+            eglDestroyContext(display, context);
+        }
+        eglTerminate(display);
+        display = EGL_NO_DISPLAY;
+        context = EGL_NO_CONTEXT;
+    }
+
+    EGLDisplay display = EGL_NO_DISPLAY;
+    EGLContext context = EGL_NO_CONTEXT;
+};
+
+HeldContext heldContext;
+
 int pictureWidth = 0;
 int pictureHeight = 0;
 unsigned int cacheContext = 0;
@@ -53,23 +81,23 @@ bool hasExtension(const char* extensions, const char* name)
 }
 
 // A compatibility-profile context, the kind the scene library draws with,
-// made current with no surface at all.
+// made current with no surface at all and held in heldContext; on a fault
+// whatever was made is given back.
 bool makeContextCurrent(EGLDisplay display)
 {
     if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) {
         return false;
     }
+    heldContext.display = display;
     const EGLint wanted[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_SURFACE_TYPE, 0, EGL_NONE};
     EGLConfig config = nullptr;
     EGLint count = 0;
-    if (!hasExtension(eglQueryString(display, EGL_EXTENSIONS), "EGL_KHR_surfaceless_context")
-        || !eglBindAPI(EGL_OPENGL_API) || !eglChooseConfig(display, wanted, &config, 1, &count) || count < 1) {
-        eglTerminate(display);
-        return false;
+    if (hasExtension(eglQueryString(display, EGL_EXTENSIONS), "EGL_KHR_surfaceless_context")
+        && eglBindAPI(EGL_OPENGL_API) && eglChooseConfig(display, wanted, &config, 1, &count) && count >= 1) {
+        heldContext.context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
     }
-    const EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
-    if (context == EGL_NO_CONTEXT || !eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context)) {
-        eglTerminate(display);
+    if (heldContext.context == EGL_NO_CONTEXT || !eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, heldContext.context)) {
+        heldContext.release();
         return false;
     }
     return true;

@@ -9,6 +9,9 @@
 
 namespace {
 
+// Read by all, as a file made with the usual umask would be.
+constexpr mode_t outputMode = 0644;
+
 std::string folderOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -34,6 +37,18 @@ std::string temporaryName(const std::string& path, int attempt)
 
 }
 
+// The bytes of a finished file are on disk since its fsync, so closing it
+// can lose nothing.
+OutputFile::~OutputFile()
+{
+    if (!temporary.empty()) {
+        unlink(temporary.c_str());
+    }
+    if (descriptor >= 0) {
+        close(descriptor);
+    }
+}
+
 bool checkOutputName(const std::string& path, std::string& error)
 {
     struct stat status = {};
@@ -41,34 +56,34 @@ bool checkOutputName(const std::string& path, std::string& error)
         error = "cannot write " + path + ": it is a folder";
         return false;
     }
-    OutputFile probe;
-    const bool opened = openOutput(path, probe, error);
-    dropOutput(probe);
-    return opened;
+    return openOutput(path, error) != nullptr;
 }
 
-bool openOutput(const std::string& path, OutputFile& file, std::string& error)
+std::unique_ptr<OutputFile> openOutput(const std::string& path, std::string& error)
 {
-    file = OutputFile();
-    file.path = path;
-    file.descriptor = open(folderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
-    if (file.descriptor >= 0) {
-        return true;
+    auto file = std::make_unique<OutputFile>();
+    file->path = path;
+    file->descriptor = open(folderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, outputMode);
+    if (file->descriptor >= 0) {
+        return file;
     }
     if (errno != EOPNOTSUPP && errno != EISDIR) {
         error = reason("cannot write to the output folder", folderOf(path));
-        return false;
+        return nullptr;
     }
     // No unnamed files on this file system: a hidden temporary, removed if the run fails.
     std::string temporary = folderOf(path) + "/." + path.substr(path.rfind('/') + 1) + ".XXXXXX";
-    file.descriptor = mkostemp(temporary.data(), O_CLOEXEC);
-    if (file.descriptor < 0) {
+    file->descriptor = mkostemp(temporary.data(), O_CLOEXEC);
+    if (file->descriptor < 0) {
         error = reason("cannot write to the output folder", folderOf(path));
-        return false;
+        return nullptr;
     }
-    fchmod(file.descriptor, 0644);
-    file.temporary = temporary;
-    return true;
+    file->temporary = temporary;
+    if (fchmod(file->descriptor, outputMode) != 0) {
+        error = reason("cannot write to the output folder", folderOf(path));
+        return nullptr;
+    }
+    return file;
 }
 
 bool writeOutput(OutputFile& file, const void* bytes, std::size_t size, std::string& error)
@@ -93,7 +108,6 @@ bool finishOutput(OutputFile& file, std::string& error)
 {
     if (fsync(file.descriptor) != 0) {
         error = reason("cannot write", file.path);
-        dropOutput(file);
         return false;
     }
     // An unnamed file gets a unique hidden name first, since a link never
@@ -106,29 +120,14 @@ bool finishOutput(OutputFile& file, std::string& error)
                 file.temporary = name;
             } else if (errno != EEXIST) {
                 error = reason("cannot name", file.path);
-                dropOutput(file);
                 return false;
             }
         }
     }
     if (rename(file.temporary.c_str(), file.path.c_str()) != 0) {
         error = reason("cannot name", file.path);
-        dropOutput(file);
         return false;
     }
     file.temporary.clear();
-    dropOutput(file);
     return true;
-}
-
-void dropOutput(OutputFile& file)
-{
-    if (!file.temporary.empty()) {
-        unlink(file.temporary.c_str());
-        file.temporary.clear();
-    }
-    if (file.descriptor >= 0) {
-        close(file.descriptor);
-        file.descriptor = -1;
-    }
 }

@@ -1,12 +1,19 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 // A file being written that has no name yet: nobody sees it under its real
 // name until it is complete. A crash, a signal or a full disk before that
-// leaves no file behind under the real name.
+// leaves no file behind under the real name; one given up is removed with
+// its owner.
 struct OutputFile {
+    OutputFile() = default;
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    ~OutputFile();
+
     int descriptor = -1;
     std::string path;        // the name it takes once complete
     std::string temporary;   // a named temporary beside it, on a file system without unnamed files
@@ -18,15 +25,12 @@ struct OutputFile {
 // literally. On a fault returns false and says why in error.
 bool checkOutputName(const std::string& path, std::string& error);
 
-// Opens an unnamed file in the folder of path.
-bool openOutput(const std::string& path, OutputFile& file, std::string& error);
+// Opens an unnamed file in the folder of path; null, saying why in error, when it cannot.
+std::unique_ptr<OutputFile> openOutput(const std::string& path, std::string& error);
 
 // Writes all the bytes, or says why not.
 bool writeOutput(OutputFile& file, const void* bytes, std::size_t size, std::string& error);
 
 // Puts the complete file on disk and gives it its name, replacing any file
-// of that name in one step. Closes the file in any case.
+// of that name in one step. On a fault the file stays nameless.
 bool finishOutput(OutputFile& file, std::string& error);
-
-// Abandons an unfinished file: it never gets its name.
-void dropOutput(OutputFile& file);

@@ -40,13 +40,17 @@ target_compile_definitions(pelmora-render PRIVATE PELMORA_RENDER_DATA_DIR="${PEL
   PELMORA_RENDER_INSTALLED_RENDERERS="${PELMORA_RENDER_INSTALLED_RENDERERS}")
 install(TARGETS pelmora-render DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-# The options are the same for every build: tested once.
-add_executable(pelmora-render-option-tests tests/render_options_test.cpp ${PELMORA_RENDER_OPTION_SOURCES})
+# The options, and the requests refused for them, are the same for every
+# build: tested once.
+add_executable(pelmora-render-option-tests tests/render_options_test.cpp tests/render_request_test.cpp
+  ${PELMORA_RENDER_OPTION_SOURCES})
 target_include_directories(pelmora-render-option-tests PRIVATE tools/render)
-target_link_libraries(pelmora-render-option-tests PRIVATE GTest::gtest GTest::gtest_main)
+target_compile_definitions(pelmora-render-option-tests PRIVATE PELMORA_RENDER_PROGRAM="$<TARGET_FILE:pelmora-render>")
+target_link_libraries(pelmora-render-option-tests PRIVATE pelmora-test-x GTest::gtest GTest::gtest_main)
+add_dependencies(pelmora-render-option-tests pelmora-render)
 gtest_discover_tests(pelmora-render-option-tests TEST_PREFIX "render/" PROPERTIES LABELS "unit")
 
-function(pelmora_render_build size core)
+function(pelmora_render_build size core window)
   set(renderer pelmora-render-${size})
   add_executable(${renderer} ${PELMORA_RENDER_SOURCES})
   target_include_directories(${renderer} PRIVATE tools/render)
@@ -58,8 +62,8 @@ function(pelmora_render_build size core)
 
   # The program's start-up stopped at tick 300, to compare the live viewer with the renderer.
   set(harness pelmora-viewer-at-tick-${size})
-  add_executable(${harness} tests/viewer_at_tick.cpp src/app/viewer_binding.cpp)
-  target_link_libraries(${harness} PRIVATE ${core} SoQt::SoQt X11::X11)
+  add_executable(${harness} tests/viewer_at_tick.cpp)
+  target_link_libraries(${harness} PRIVATE ${window})
 
   set(tests pelmora-render-tests-${size})
   add_executable(${tests} ${PELMORA_RENDER_TEST_SOURCES})

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 #include <unistd.h>
@@ -31,15 +32,42 @@ constexpr std::int32_t progressInterval = 10000;
 // Writes one frame's picture under its name, or nothing at all.
 bool writeFrame(const std::string& path, int width, int height, const unsigned char* rgb, std::string& error)
 {
-    OutputFile file;
-    if (!openOutput(path, file, error)) {
-        return false;
+    const std::unique_ptr<OutputFile> file = openOutput(path, error);
+    return file != nullptr && writePng(*file, width, height, rgb, error) && finishOutput(*file, error);
+}
+
+// The names of the frames and of the animation, as seen from the working
+// directory the run started in, each tried before any work. On a fault
+// returns false and says why in error.
+bool settleOutputNames(const RenderOptions& options, std::vector<std::string>& frames, std::string& animation,
+                       std::string& error)
+{
+    if (!options.output.empty()) {
+        const std::string output = absolutePath(options.output);
+        for (const std::int32_t tick : options.ticks) {
+            frames.push_back(framePath(output, gridSize, tick));
+            if (!checkOutputName(frames.back(), error)) {
+                return false;
+            }
+        }
     }
-    if (!writePng(file, width, height, rgb, error)) {
-        dropOutput(file);
-        return false;
+    animation = options.animation.empty() ? "" : absolutePath(options.animation);
+    return animation.empty() || checkOutputName(animation, error);
+}
+
+// Advances the water from tick to the target with the program's own frame
+// tick, saying how far it is now and then on a long way. The tick reschedules
+// its sensor; here nothing ever processes it.
+void tickUntil(std::int32_t target, std::int32_t last, SoIdleSensor& sensor, std::int32_t& tick)
+{
+    while (tick < target) {
+        frameTick(nullptr, &sensor);
+        sensor.unschedule();
+        ++tick;
+        if (tick % progressInterval == 0 && tick < target) {
+            std::fprintf(stderr, "pelmora-render: tick %d of %d\n", static_cast<int>(tick), static_cast<int>(last));
+        }
     }
-    return finishOutput(file, error);
 }
 
 }
@@ -63,21 +91,11 @@ int main(int argc, char** argv)
 
     // The scene reads its files relative to the working directory, so the run
     // moves into the data folder, as the programs are run; the outputs keep
-    // meaning what they meant where the run started. Every name is tried
-    // before any work.
+    // meaning what they meant where the run started.
     std::string error;
     std::vector<std::string> frames;
-    if (!options.output.empty()) {
-        const std::string output = absolutePath(options.output);
-        for (const std::int32_t tick : options.ticks) {
-            frames.push_back(framePath(output, gridSize, tick));
-            if (!checkOutputName(frames.back(), error)) {
-                return failRender(error, exitCannotRun);
-            }
-        }
-    }
-    const std::string animationPath = options.animation.empty() ? "" : absolutePath(options.animation);
-    if (!animationPath.empty() && !checkOutputName(animationPath, error)) {
+    std::string animationPath;
+    if (!settleOutputNames(options, frames, animationPath, error)) {
         return failRender(error, exitCannotRun);
     }
     if (chdir(options.dataDir.c_str()) != 0) {
@@ -96,40 +114,27 @@ int main(int argc, char** argv)
     SoSeparator* root = buildViewerView(scene, viewport);
     root->ref();
 
-    Animation animation;
-    if (!animationPath.empty()
-        && !startAnimation(animationPath, options.format, options.width, options.height, options.rate, animation,
-                           error)) {
-        dropAnimation(animation);
-        return failRender(error, exitCannotRun);
+    AnimationOwner animation;
+    if (!animationPath.empty()) {
+        animation = startAnimation(animationPath, options.format, options.width, options.height, options.rate, error);
+        if (animation == nullptr) {
+            return failRender(error, exitCannotRun);
+        }
     }
 
-    // The tick reschedules its sensor; here nothing ever processes it.
-    SoIdleSensor sensor;
-    sensor.setFunction(frameTick);
+    SoIdleSensor sensor(frameTick, nullptr);
     std::int32_t tick = 0;
     std::vector<unsigned char> rgb;
     const int frameCount = static_cast<int>(options.ticks.size());
     for (int frame = 0; frame < frameCount; ++frame) {
-        while (tick < options.ticks[frame]) {
-            frameTick(nullptr, &sensor);
-            sensor.unschedule();
-            ++tick;
-            if (tick % progressInterval == 0 && tick < options.ticks[frame]) {
-                std::fprintf(stderr, "pelmora-render: tick %d of %d\n", static_cast<int>(tick),
-                             static_cast<int>(options.ticks.back()));
-            }
-        }
+        tickUntil(options.ticks[frame], options.ticks.back(), sensor, tick);
         if (!drawPicture(root, rgb)) {
-            dropAnimation(animation);
             return failRender("no OpenGL context: drawing tick " + std::to_string(tick) + " failed", exitFailed);
         }
         if (!frames.empty() && !writeFrame(frames[frame], options.width, options.height, rgb.data(), error)) {
-            dropAnimation(animation);
             return failRender(error, exitFailed);
         }
-        if (!animationPath.empty() && !addAnimationFrame(animation, rgb.data(), error)) {
-            dropAnimation(animation);
+        if (animation != nullptr && !addAnimationFrame(*animation, rgb.data(), error)) {
             return failRender(error, exitFailed);
         }
         const std::string done = frames.empty() ? "pictured" : "wrote " + frames[frame];
@@ -139,10 +144,8 @@ int main(int argc, char** argv)
     root->unref();
     scene->unref();
 
-    if (!animationPath.empty()) {
-        const bool finished = finishAnimation(animation, error);
-        dropAnimation(animation);
-        if (!finished) {
+    if (animation != nullptr) {
+        if (!finishAnimation(*animation, error)) {
             return failRender(error, exitFailed);
         }
         std::fprintf(stderr, "pelmora-render: wrote %s\n", animationPath.c_str());
