@@ -219,3 +219,14 @@ SbBool DevicePixelExaminerViewer::processSoEvent(const SoEvent* event)
     }
     return SoQtExaminerViewer::processSoEvent(event);
 }
+
+void DevicePixelExaminerViewer::openPopupMenu(const SbVec2s position)
+{
+    // The menu is placed in Qt's scaled units, measured from the top of the
+    // area; the position comes in device pixels from its bottom.
+    const QWidget* area = getGLWidget();
+    const double ratio = area == nullptr ? 1.0 : area->devicePixelRatioF();
+    const int height = getGLSize()[1];
+    SoQtExaminerViewer::openPopupMenu(SbVec2s(static_cast<short>(std::lround(position[0] / ratio)),
+        static_cast<short>(height - std::lround((height - position[1]) / ratio))));
+}

@@ -25,6 +25,7 @@ public:
 protected:
     void sizeChanged(const SbVec2s& size) override;
     SbBool processSoEvent(const SoEvent* event) override;
+    void openPopupMenu(const SbVec2s position) override;
 };
 
 using ExaminerViewer = DevicePixelExaminerViewer;
