@@ -50,6 +50,32 @@ foreach(size 25 50 100)
   install(FILES ${packaged}/pelmora-${size}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 
+# The icon built into the programs, for their window: the PNG files of the
+# sizes a window manager shows, as byte arrays. Written only when they change.
+set(PELMORA_WINDOW_ICON_SIDES 16 24 32 48 64 128)
+set(PELMORA_WINDOW_ICON_SOURCE ${CMAKE_BINARY_DIR}/generated/pool_icon.cpp)
+set(iconArrays "")
+set(iconTable "")
+foreach(side IN LISTS PELMORA_WINDOW_ICON_SIDES)
+  set(png ${packaging}/icons/${side}x${side}/${PELMORA_APP_ID}.png)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${png})
+  file(READ ${png} hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(APPEND iconArrays "const unsigned char icon${side}[] = {${bytes}};\n")
+  string(APPEND iconTable "    {icon${side}, sizeof icon${side}},\n")
+endforeach()
+list(LENGTH PELMORA_WINDOW_ICON_SIDES iconCount)
+file(GENERATE OUTPUT ${PELMORA_WINDOW_ICON_SOURCE} CONTENT "// Made by packaging/packaging.cmake from packaging/icons.
+#include \"app/pool_icon.h\"
+
+namespace {
+${iconArrays}}
+
+const IconImage poolIconImages[] = {
+${iconTable}};
+const int poolIconImageCount = ${iconCount};
+")
+
 install(FILES ${packaging}/${PELMORA_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${packaging}/${PELMORA_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(side 16 22 24 32 48 64 128 256 512)

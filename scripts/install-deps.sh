@@ -8,7 +8,7 @@ packages=(
   libcoin-dev libsimage-dev libsoqt520-dev libx11-dev libxcomposite-dev libjpeg62-turbo-dev
   libegl-dev libpng-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth x11-utils xdotool imagemagick libgl1-mesa-dri
+  xvfb xauth x11-utils xdotool imagemagick libgl1-mesa-dri weston xwayland qtwayland5
   valgrind python3 python3-pil
   scdoc lintian desktop-file-utils appstream
 )

@@ -39,6 +39,47 @@ const ScaleCase scaleCases[] = {
     {"QT_SCREEN_SCALE_FACTORS", "2", 2.0},
 };
 
+// The menu is checked at scale 1 too, and at 3.
+const ScaleCase menuCases[] = {
+    {"", "", 1.0},
+    {"QT_SCALE_FACTOR", "1.5", 1.5},
+    {"QT_SCALE_FACTOR", "2", 2.0},
+    {"QT_SCALE_FACTOR", "3", 3.0},
+    {"QT_SCREEN_SCALE_FACTORS", "1.5", 1.5},
+    {"QT_SCREEN_SCALE_FACTORS", "2", 2.0},
+    {"QT_SCREEN_SCALE_FACTORS", "3", 3.0},
+};
+
+// A menu lies this near the pointer, in the toolkit's scaled pixels: it
+// opens a pixel or two beside it.
+constexpr double menuSlack = 4.0;
+
+// A viewable top-level window that no window manager decorates, larger than
+// a tool tip: the program's popup menu, on a display of the test's own.
+Window openMenu(Display* display)
+{
+    constexpr int smallestMenuSide = 50;
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    Window menu = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0) {
+        return 0;
+    }
+    for (unsigned int n = 0; n < count; ++n) {
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(display, children[n], &attributes) && attributes.map_state == IsViewable
+            && attributes.override_redirect && attributes.width > smallestMenuSide && attributes.height > smallestMenuSide) {
+            menu = children[n];
+        }
+    }
+    if (children != nullptr) {
+        XFree(children);
+    }
+    return menu;
+}
+
 // The program on the display with Qt's scale variables cleared but for the
 // one given (an empty name: none, scale 1).
 ChildSpec scaledProgram(const std::string& displayName, const std::string& variable, const std::string& value)
@@ -50,51 +91,6 @@ ChildSpec scaledProgram(const std::string& displayName, const std::string& varia
         launch.environment.push_back(variable + "=" + value);
     }
     return launch;
-}
-
-// Windows below the given one, at any depth.
-void descendants(Display* display, Window window, std::vector<Window>& found)
-{
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (XQueryTree(display, window, &root, &parent, &children, &count) == 0) {
-        return;
-    }
-    for (unsigned int n = 0; n < count; ++n) {
-        found.push_back(children[n]);
-        descendants(display, children[n], found);
-    }
-    if (children != nullptr) {
-        XFree(children);
-    }
-}
-
-// The render area is the GL widget's own X window: the largest one inside the
-// top-level window that does not fill it.
-Window renderArea(Display* display, Window window)
-{
-    XWindowAttributes outer;
-    if (!XGetWindowAttributes(display, window, &outer)) {
-        return 0;
-    }
-    std::vector<Window> inside;
-    descendants(display, window, inside);
-    Window best = 0;
-    long bestArea = 0;
-    for (Window candidate : inside) {
-        XWindowAttributes attributes;
-        if (!XGetWindowAttributes(display, candidate, &attributes) || attributes.map_state != IsViewable) {
-            continue;
-        }
-        const long area = static_cast<long>(attributes.width) * attributes.height;
-        if (area > bestArea && area < static_cast<long>(outer.width) * outer.height) {
-            best = candidate;
-            bestArea = area;
-        }
-    }
-    return best;
 }
 
 // Colour regions of the scene, told apart by hue alone.
@@ -219,7 +215,7 @@ public:
     // The render area's picture as it is now.
     Picture area()
     {
-        const Window inside = renderArea(display, window);
+        const Window inside = renderAreaOf(display, window);
         return inside == 0 ? Picture{} : grabWindow(display, inside);
     }
 
@@ -249,7 +245,7 @@ public:
     // keep spinning. Points are fractions of the area's width and height.
     void drag(double fromX, double fromY, double toX, double toY)
     {
-        const Window area = renderArea(display, window);
+        const Window area = renderAreaOf(display, window);
         XWindowAttributes attributes;
         if (area == 0 || !XGetWindowAttributes(display, area, &attributes)) {
             return;
@@ -268,6 +264,25 @@ public:
         }
         command += " sleep 0.5 mouseup 1";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+
+    // Clicks the right button at one point of the render area, given in
+    // fractions of its width and height, and gives where the pointer is on the screen.
+    void rightClick(double x, double y, int& pointerX, int& pointerY)
+    {
+        const Window area = renderAreaOf(display, window);
+        XWindowAttributes attributes;
+        ASSERT_TRUE(area != 0 && XGetWindowAttributes(display, area, &attributes)) << "no render area";
+        const std::string command = "DISPLAY=" + name + " xdotool mousemove --window " + std::to_string(area) + " "
+            + std::to_string(std::lround(x * attributes.width)) + " " + std::to_string(std::lround(y * attributes.height))
+            + " click 3";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        Window root = 0;
+        Window child = 0;
+        int inX = 0;
+        int inY = 0;
+        unsigned int buttons = 0;
+        XQueryPointer(display, DefaultRootWindow(display), &root, &child, &pointerX, &pointerY, &inX, &inY, &buttons);
     }
 
     std::string name;
@@ -324,8 +339,14 @@ protected:
     VirtualDisplay own;
 };
 
+// The menu's tests use a display of their own, since they move the pointer.
+class PopupMenu : public ScaledScreen {};
+
 std::string caseName(const ::testing::TestParamInfo<ScaleCase>& info)
 {
+    if (info.param.variable[0] == '\0') {
+        return "Unscaled";
+    }
     std::string name = std::string(info.param.variable) + "_" + info.param.value;
     for (char& c : name) {
         if (c == '.') {
@@ -384,3 +405,25 @@ TEST_P(ScaledScreen, DragTurnsThePoolAsAtScaleOne)
 }
 
 INSTANTIATE_TEST_SUITE_P(Factors, ScaledScreen, ::testing::ValuesIn(scaleCases), caseName);
+
+TEST_P(PopupMenu, OpensAtThePointer)
+{
+    own = startVirtualDisplay();
+    ASSERT_FALSE(own.name.empty()) << "Xvfb did not start";
+    ScaledWindow run(own.name, GetParam().variable, GetParam().value);
+    ASSERT_NE(run.window, 0u) << "no window titled \"" << poolTitle << "\"";
+    run.settledArea();
+    int pointerX = 0;
+    int pointerY = 0;
+    run.rightClick(0.7, 0.6, pointerX, pointerY);
+    Window menu = 0;
+    ASSERT_TRUE(waitUntil([&] { return (menu = openMenu(run.display)) != 0; }, settleSeconds)) << "no menu opened";
+    XWindowAttributes attributes;
+    ASSERT_TRUE(XGetWindowAttributes(run.display, menu, &attributes));
+    EXPECT_NEAR(attributes.x, pointerX, menuSlack * GetParam().factor) << "menu at " << attributes.x << "," << attributes.y
+        << ", pointer at " << pointerX << "," << pointerY;
+    EXPECT_NEAR(attributes.y, pointerY, menuSlack * GetParam().factor) << "menu at " << attributes.x << "," << attributes.y
+        << ", pointer at " << pointerX << "," << pointerY;
+}
+
+INSTANTIATE_TEST_SUITE_P(Factors, PopupMenu, ::testing::ValuesIn(menuCases), caseName);

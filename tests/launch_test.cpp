@@ -41,14 +41,29 @@ struct HostileLaunch {
     const char* name;
     std::vector<std::string> arguments;
     std::vector<std::string> settings;
+    bool withDisplay;   // DISPLAY names the test's X server; else it is unset
 };
 
 const HostileLaunch hostileLaunches[] = {
-    {"DeadDisplayArgument", {"-display", ":4093"}, {}},        // a display number no server listens on
-    {"BogusPlatformArgument", {"-platform", "bogus"}, {}},
-    {"BogusPlatformEnvironment", {}, {"QT_QPA_PLATFORM=bogus"}},
-    {"HugeGeometry", {"-geometry", "100000x100000"}, {}},
-    {"HugeGeometryWithTwoDashes", {"--geometry", "40000x100"}, {}},
+    // A display number no server listens on, named however DISPLAY is.
+    {"DeadDisplayArgument", {"-display", ":4093"}, {}, true},
+    {"DeadDisplayArgumentWithoutDisplay", {"-display", ":4093"}, {}, false},
+    {"DeadDisplayArgumentWithTwoDashes", {"--display", ":4093"}, {}, false},
+    {"WaylandSessionWithoutX", {}, {"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=pelmora-no-such-socket"}, false},
+    {"BogusPlatformArgument", {"-platform", "bogus"}, {}, true},
+    {"BogusPlatformEnvironment", {}, {"QT_QPA_PLATFORM=bogus"}, true},
+    {"HugeGeometry", {"-geometry", "100000x100000"}, {}, true},
+    {"HugeGeometryWithTwoDashes", {"--geometry", "40000x100"}, {}, true},
+    {"GeometryOnePixelAboveTheLargest", {"-geometry", "8193x100"}, {}, true},
+    {"GeometryLargerThanTheLargestAtItsScale", {"-geometry", "5000x100"}, {"QT_SCALE_FACTOR=2"}, true},
+    {"ScaleFactorOfAThousand", {}, {"QT_SCALE_FACTOR=1000"}, true},
+    {"ScaleFactorNearTheLargestDouble", {}, {"QT_SCALE_FACTOR=1e308"}, true},
+    {"ScaleFactorNotANumber", {}, {"QT_SCALE_FACTOR=nan"}, true},
+    {"ScreenScaleFactorInfinite", {}, {"QT_SCREEN_SCALE_FACTORS=1.5;VIRTUAL=inf"}, true},
+    {"ScreenScaleFactorZero", {}, {"QT_SCREEN_SCALE_FACTORS=0"}, true},
+    {"StyleSheetFromADevice", {"-stylesheet", "/dev/zero"}, {}, true},
+    {"StyleSheetJoinedFromADevice", {"--stylesheet=/dev/zero"}, {}, true},
+    {"WindowIconFromAFolder", {"-qwindowicon", "/"}, {}, true},
 };
 
 class HostileLaunchTest : public ::testing::TestWithParam<HostileLaunch> {};
@@ -77,6 +92,7 @@ TEST_P(HostileLaunchTest, ProgramEndsWithStatusOneAndOneLine)
     ChildSpec launch = onTestDisplay(program, dataFolder);
     launch.arguments.insert(launch.arguments.end(), hostile.arguments.begin(), hostile.arguments.end());
     launch.environment = hostile.settings;
+    launch.display = hostile.withDisplay ? launch.display : "";
     const ProgramRun run = runProgram(launch);
     EXPECT_EQ(run.status, 1) << "-1: ended by a signal";
     const std::vector<std::string> lines = ownLines(run.errors, programName);

@@ -67,6 +67,7 @@ set(PELMORA_GUI_TEST_SOURCES
   tests/support/jpeg_header.cpp
   tests/support/hostile_models.cpp
   tests/hostile_input_test.cpp
+  tests/wayland_test.cpp
 )
 
 function(pelmora_tests size core program)
@@ -85,7 +86,8 @@ function(pelmora_tests size core program)
   add_executable(${gui_tests} ${PELMORA_GUI_TEST_SOURCES})
   target_compile_definitions(${gui_tests} PRIVATE
     PELMORA_PROGRAM="$<TARGET_FILE:${program}>" PELMORA_PROGRAM_NAME="${program}" PELMORA_DATA_DIR="${PELMORA_DATA_DIR}"
-    PELMORA_CMAKE="${CMAKE_COMMAND}" PELMORA_BUILD_DIR="${CMAKE_BINARY_DIR}" PELMORA_BUILD_CONFIG="$<CONFIG>")
+    PELMORA_CMAKE="${CMAKE_COMMAND}" PELMORA_BUILD_DIR="${CMAKE_BINARY_DIR}" PELMORA_BUILD_CONFIG="$<CONFIG>"
+    PELMORA_DESKTOP_ENTRY="${CMAKE_SOURCE_DIR}/packaging/${PELMORA_APP_ID}.desktop")
   target_link_libraries(${gui_tests} PRIVATE ${core} pelmora-test-x GTest::gtest GTest::gtest_main)
   add_dependencies(${gui_tests} ${program} pelmora-test-display)
   pelmora_shared_display(${size})

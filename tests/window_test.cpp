@@ -2,8 +2,13 @@
 
 #include <sys/wait.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
+#include <X11/Xatom.h>
+
+#include "support/pool.h"
 #include "support/program_window.h"
 
 namespace {
@@ -25,6 +30,33 @@ protected:
 TEST_F(ProgramWindow, OneWindowTitledPelMoraAppears)
 {
     EXPECT_EQ(windowsOf(display, pid, poolTitle).size(), 1u);
+}
+
+// Docks and task switchers match a window to its menu entry by its class, and
+// show the icon and icon name it carries.
+TEST_F(ProgramWindow, BelongsToItsMenuEntryWithThePoolsIconAndName)
+{
+    const std::string classes = windowProperty(display, window, "WM_CLASS", XA_STRING);
+    const std::string windowClass = classes.substr(classes.find('\0') + 1, classes.size() - classes.find('\0') - 2);
+    const std::filesystem::path entry = PELMORA_DESKTOP_ENTRY;
+    EXPECT_EQ(windowClass, entry.stem().string()) << "WM_CLASS " << classes;
+    EXPECT_NE(fileBytes(entry).find("\nStartupWMClass=" + windowClass + "\n"), std::string::npos) << entry;
+    EXPECT_EQ(windowProperty(display, window, "_NET_WM_ICON_NAME", XInternAtom(display, "UTF8_STRING", False)), poolTitle);
+
+    // Icons of several sizes, each its width, its height, then its pixels.
+    const std::string icons = windowProperty(display, window, "_NET_WM_ICON", XA_CARDINAL);
+    std::vector<long> items(icons.size() / sizeof(long));
+    icons.copy(reinterpret_cast<char*>(items.data()), items.size() * sizeof(long));
+    int sizes = 0;
+    long colouredPixels = 0;
+    for (std::size_t at = 0; at + 2 <= items.size() && items[at] > 0; at += 2 + items[at] * items[at + 1], ++sizes) {
+        ASSERT_LE(at + 2 + items[at] * items[at + 1], items.size()) << "icon " << items[at] << " x " << items[at + 1];
+        for (long n = 0; n < items[at] * items[at + 1]; ++n) {
+            colouredPixels += (items[at + 2 + n] & 0xFFFFFF) != 0;
+        }
+    }
+    EXPECT_GE(sizes, 2) << "the window carries " << sizes << " icon sizes";
+    EXPECT_GT(colouredPixels, 0) << "the icons are black";
 }
 
 TEST_F(ProgramWindow, ShowsTheWater)

@@ -7,71 +7,35 @@
 #include <cstring>
 #include <vector>
 
-#include <QtGlobal>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <QString>
+#include <QWidget>
+#include <QtGlobal>
 
 #include <Inventor/Qt/SoQt.h>
 #include <Inventor/events/SoEvent.h>
-#include <QWidget>
 
-// After Qt's headers: Xlib defines macros (Bool, Status) that Qt's own names would collide with.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include "app/pool_icon.h"
+#include "app/toolkit_settings.h"
 
 namespace {
 
-// Qt aborts the process when its X platform finds no display, so look first.
-// Another platform chosen through QT_QPA_PLATFORM is left to Qt itself.
-bool displayReachable()
-{
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (platform != nullptr && platform[0] != '\0' && std::strncmp(platform, "xcb", 3) != 0) {
-        return true;
-    }
-    const char* name = std::getenv("DISPLAY");
-    if (name == nullptr || name[0] == '\0') {
-        return false;
-    }
-    Display* display = XOpenDisplay(name);
-    if (display == nullptr) {
-        return false;
-    }
-    XCloseDisplay(display);
-    return true;
-}
+// The name of the desktop entry, its icon and its metainfo.
+const char* const applicationId = PELMORA_APP_ID;
 
-// Largest window side the toolkit is let to open: a window of 32767 x 32767
-// crashes it, and the GL draws no more than this per side anyway.
-constexpr unsigned largestWindowSide = 16384;
-
-// Whether a window size given on the command line is one the toolkit would
-// crash on; says so in one line when it is.
-bool windowSizeRefused(const char* option, const char* value)
+// The pool's icon at every size built into the program.
+QIcon poolIcon()
 {
-    int x = 0;
-    int y = 0;
-    unsigned width = 0;
-    unsigned height = 0;
-    const int given = XParseGeometry(value, &x, &y, &width, &height);
-    if (((given & WidthValue) == 0 || width <= largestWindowSide) && ((given & HeightValue) == 0 || height <= largestWindowSide)) {
-        return false;
-    }
-    std::fprintf(stderr, "%s: %s %s: window larger than %u pixels per side; refused\n", program_invocation_short_name, option,
-        value, largestWindowSide);
-    return true;
-}
-
-// The toolkit takes a window size through -geometry or -qwindowgeometry,
-// spelled with one dash or two.
-bool toolkitArgumentsRefused(int argc, char** argv)
-{
-    for (int n = 1; n + 1 < argc; ++n) {
-        const char* name = std::strncmp(argv[n], "--", 2) == 0 ? argv[n] + 1 : argv[n];
-        if ((std::strcmp(name, "-geometry") == 0 || std::strcmp(name, "-qwindowgeometry") == 0) && windowSizeRefused(argv[n], argv[n + 1])) {
-            return true;
+    QIcon icon;
+    for (int n = 0; n < poolIconImageCount; ++n) {
+        QPixmap image;
+        if (image.loadFromData(poolIconImages[n].bytes, poolIconImages[n].size, "PNG")) {
+            icon.addPixmap(image);
         }
     }
-    return false;
+    return icon;
 }
 
 // While the toolkit starts, its messages are held back: should it fail, they
@@ -144,20 +108,29 @@ void releaseToolkitMessages()
 
 BindingWindow initBinding(int& argc, char** argv, const char* appName, const char* className)
 {
-    if (toolkitArgumentsRefused(argc, argv)) {
+    if (toolkitSettingsRefused(argc, argv)) {
         return nullptr;
     }
-    if (!displayReachable()) {
+    drawThroughX();
+    if (!displayReachable(argc, argv)) {
         return nullptr;
     }
     startHoldingToolkitMessages();
+    // Docks and task switchers find the menu entry by the window's class.
+    QCoreApplication::setApplicationName(applicationId);
+    QGuiApplication::setDesktopFileName(applicationId);
     BindingWindow window = SoQt::init(argc, argv, appName, className);
     releaseToolkitMessages();
+    if (window != nullptr) {
+        QGuiApplication::setWindowIcon(poolIcon());
+    }
     return window;
 }
 
 void showWindow(BindingWindow window)
 {
+    // A window's icon name is its title, as its desktop entry names it.
+    window->setWindowIconText(window->windowTitle());
     SoQt::show(window);
 }
 

@@ -4,8 +4,32 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <vector>
 
 const char* const poolTitle = "Pel Mora";
+
+Window renderAreaOf(Display* display, Window window)
+{
+    XWindowAttributes outer;
+    if (!XGetWindowAttributes(display, window, &outer)) {
+        return 0;
+    }
+    const std::vector<Window> inside = windowsBelow(display, window);
+    Window best = 0;
+    long bestArea = 0;
+    for (Window candidate : inside) {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, candidate, &attributes) || attributes.map_state != IsViewable) {
+            continue;
+        }
+        const long area = static_cast<long>(attributes.width) * attributes.height;
+        if (area > bestArea && area < static_cast<long>(outer.width) * outer.height) {
+            best = candidate;
+            bestArea = area;
+        }
+    }
+    return best;
+}
 
 void ProgramWindowTest::SetUp()
 {

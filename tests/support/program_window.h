@@ -47,6 +47,10 @@ protected:
     int endStatus = 0;
 };
 
+// The render area of a pool window: the GL widget's own X window, the
+// largest one inside the top-level window that does not fill it; 0 if none.
+Window renderAreaOf(Display* display, Window window);
+
 // A program started in the folder on the test display.
 ChildSpec onTestDisplay(const std::string& program, const std::string& folder);
 

@@ -128,8 +128,35 @@ std::vector<std::string> childEnvironment(const ChildSpec& launch)
     return result;
 }
 
-// The bytes of a window's property of the given type; empty when it has none.
-std::string propertyBytes(Display* display, Window window, const char* name, Atom type, long longest)
+std::string windowTitle(Display* display, Window window)
+{
+    const std::string title =
+        windowProperty(display, window, "_NET_WM_NAME", XInternAtom(display, "UTF8_STRING", False), 256);
+    if (!title.empty()) {
+        return title;
+    }
+    char* name = nullptr;
+    std::string plain;
+    if (XFetchName(display, window, &name) && name != nullptr) {
+        plain = name;
+        XFree(name);
+    }
+    return plain;
+}
+
+pid_t windowPid(Display* display, Window window)
+{
+    const std::string bytes = windowProperty(display, window, "_NET_WM_PID", XA_CARDINAL, 1);
+    long pid = -1;
+    if (bytes.size() == sizeof pid) {
+        std::memcpy(&pid, bytes.data(), sizeof pid);
+    }
+    return static_cast<pid_t>(pid);
+}
+
+}
+
+std::string windowProperty(Display* display, Window window, const char* name, Atom type, long longest)
 {
     Atom actualType = None;
     int format = 0;
@@ -147,34 +174,6 @@ std::string propertyBytes(Display* display, Window window, const char* name, Ato
         XFree(data);
     }
     return bytes;
-}
-
-std::string windowTitle(Display* display, Window window)
-{
-    const std::string title =
-        propertyBytes(display, window, "_NET_WM_NAME", XInternAtom(display, "UTF8_STRING", False), 256);
-    if (!title.empty()) {
-        return title;
-    }
-    char* name = nullptr;
-    std::string plain;
-    if (XFetchName(display, window, &name) && name != nullptr) {
-        plain = name;
-        XFree(name);
-    }
-    return plain;
-}
-
-pid_t windowPid(Display* display, Window window)
-{
-    const std::string bytes = propertyBytes(display, window, "_NET_WM_PID", XA_CARDINAL, 1);
-    long pid = -1;
-    if (bytes.size() == sizeof pid) {
-        std::memcpy(&pid, bytes.data(), sizeof pid);
-    }
-    return static_cast<pid_t>(pid);
-}
-
 }
 
 VirtualDisplay startVirtualDisplay(const std::vector<std::string>& extraArguments)
@@ -378,25 +377,37 @@ bool waitUntil(const std::function<bool()>& condition, double seconds)
     return true;
 }
 
-std::vector<Window> windowsOf(Display* display, pid_t pid, const std::string& title)
+std::vector<Window> windowsBelow(Display* display, Window window)
 {
     std::vector<Window> found;
     Window root = 0;
     Window parent = 0;
     Window* children = nullptr;
     unsigned int count = 0;
-    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0) {
+    if (XQueryTree(display, window, &root, &parent, &children, &count) == 0) {
         return found;
     }
     for (unsigned int n = 0; n < count; ++n) {
-        XWindowAttributes attributes;
-        if (XGetWindowAttributes(display, children[n], &attributes) && attributes.map_state == IsViewable
-            && windowPid(display, children[n]) == pid && windowTitle(display, children[n]) == title) {
-            found.push_back(children[n]);
-        }
+        found.push_back(children[n]);
+        const std::vector<Window> below = windowsBelow(display, children[n]);
+        found.insert(found.end(), below.begin(), below.end());
     }
     if (children != nullptr) {
         XFree(children);
+    }
+    return found;
+}
+
+std::vector<Window> windowsOf(Display* display, pid_t pid, const std::string& title)
+{
+    std::vector<Window> found;
+    // At any depth: a window manager puts each top-level window into a frame of its own.
+    for (const Window window : windowsBelow(display, DefaultRootWindow(display))) {
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable
+            && windowPid(display, window) == pid && windowTitle(display, window) == title) {
+            found.push_back(window);
+        }
     }
     return found;
 }

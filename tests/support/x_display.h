@@ -89,6 +89,13 @@ std::vector<std::string> ownLines(const std::string& text, const std::string& pr
 // Polls the condition until it holds or the seconds have passed; true if it held.
 bool waitUntil(const std::function<bool()>& condition, double seconds);
 
+// The bytes of a window's property of the given type, at most longest items
+// (32-bit items come as longs, as Xlib hands them over); empty when it has none.
+std::string windowProperty(Display* display, Window window, const char* name, Atom type, long longest = 1 << 20);
+
+// Every window below the given one, at any depth.
+std::vector<Window> windowsBelow(Display* display, Window window);
+
 // Visible top-level windows with the title that belong to the process.
 std::vector<Window> windowsOf(Display* display, pid_t pid, const std::string& title);
 
