@@ -16,6 +16,13 @@ namespace {
 
 constexpr int ioBufferSize = 1 << 16;
 
+// libavformat 61 (FFmpeg 7) hands the write callback a const buffer; before it, a mutable one.
+#if LIBAVFORMAT_VERSION_MAJOR >= 61
+using WrittenBytes = const uint8_t*;
+#else
+using WrittenBytes = uint8_t*;
+#endif
+
 struct FormatChoice {
     const char* name;        // the container's name
     AVCodecID codec;
@@ -49,7 +56,7 @@ std::string describe(int code)
 
 // The container writes through these to our own descriptor: no library is
 // ever handed a file name, which it might read as a pattern or a protocol.
-int writeBytes(void* opaque, uint8_t* bytes, int size)
+int writeBytes(void* opaque, WrittenBytes bytes, int size)
 {
     auto* animation = static_cast<Animation*>(opaque);
     std::string ignored;
