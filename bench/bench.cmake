@@ -15,6 +15,9 @@ function(pelmora_bench_build size core window)
   )
   target_include_directories(${kernels} PRIVATE bench tests)
   target_link_libraries(${kernels} PRIVATE ${core} benchmark::benchmark GTest::gtest)
+  # The library's headers carry no version; its package file does.
+  target_compile_definitions(${kernels} PRIVATE PELMORA_BENCHMARK_VERSION_MAJOR=${benchmark_VERSION_MAJOR}
+    PELMORA_BENCHMARK_VERSION_MINOR=${benchmark_VERSION_MINOR})
 
   set(soak pelmora-soak-${size})
   add_executable(${soak} bench/soak.cpp tests/support/water_survey.cpp)

@@ -25,7 +25,13 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs)
 {
     benchmark::ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
+        // Google Benchmark 1.8 put a run's error flag into its skip state,
+        // which also marks a run skipped by the benchmark itself: neither was timed.
+#if PELMORA_BENCHMARK_VERSION_MAJOR > 1 || PELMORA_BENCHMARK_VERSION_MINOR >= 8
+        if (run.skipped) {
+#else
         if (run.error_occurred) {
+#endif
             continue;
         }
         // With repetitions the median stands for the kernel; without, its one run does.

@@ -126,3 +126,13 @@ target_link_libraries(pelmora-package-tests PRIVATE pelmora-test-x GTest::gtest 
 pelmora_shared_display(package)
 gtest_discover_tests(pelmora-package-tests TEST_PREFIX "package/"
   PROPERTIES LABELS "package" FIXTURES_REQUIRED "package-root;display-package" ENVIRONMENT "${display_environment}")
+
+# The long run on the next Debian release: in a fresh Debian 13 root made with
+# debootstrap under the build folder, the README's test command builds and tests
+# the current commit. Over an hour on 2 cores, so only on request (ctest --preset
+# debian13); given four hours.
+set(PELMORA_DEBIAN13_SECONDS 14400)
+add_test(NAME debian13/TestCommandPassesInAFreshRoot CONFIGURATIONS RelWithDebInfo
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-on-debian13.sh ${CMAKE_BINARY_DIR}/debian13-root)
+set_tests_properties(debian13/TestCommandPassesInAFreshRoot PROPERTIES
+  LABELS "debian13" RUN_SERIAL TRUE TIMEOUT ${PELMORA_DEBIAN13_SECONDS})

@@ -1,10 +1,12 @@
 #include "app/viewer_binding.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include <QGuiApplication>
@@ -104,6 +106,20 @@ void releaseToolkitMessages()
     heldToolkitMessages.clear();
 }
 
+// The first SoQt that applies the fraction of a fractional scale factor to
+// mouse positions itself.
+constexpr int firstScalingSoQt[] = {1, 6, 1};
+
+// Asked of the SoQt library the program runs with, not of the headers it was
+// built with: a program built on Debian 12 may run with a newer SoQt.
+bool soqtScalesMousePositions()
+{
+    int version[3] = {};
+    SoQt::getVersionInfo(&version[0], &version[1], &version[2]);
+    return !std::lexicographical_compare(std::begin(version), std::end(version), std::begin(firstScalingSoQt),
+        std::end(firstScalingSoQt));
+}
+
 }
 
 BindingWindow initBinding(int& argc, char** argv, const char* appName, const char* className)
@@ -176,12 +192,14 @@ void DevicePixelExaminerViewer::sizeChanged(const SbVec2s& size)
 
 SbBool DevicePixelExaminerViewer::processSoEvent(const SoEvent* event)
 {
-    // SoQt turns a mouse position into pixels with the scale factor rounded
-    // down, measuring y from the bottom of the device-pixel viewport; the
-    // remaining fraction of the factor is applied here, so that the examiner
-    // turns the pool about the point under the mouse.
+    // SoQt before 1.6.1 turns a mouse position into pixels with the scale
+    // factor rounded down, measuring y from the bottom of the device-pixel
+    // viewport; the remaining fraction of the factor is applied here, so that
+    // the examiner turns the pool about the point under the mouse.
+    static const bool scaledByBinding = soqtScalesMousePositions();
     const QWidget* area = getGLWidget();
-    const double remaining = area == nullptr ? 1.0 : area->devicePixelRatioF() / area->devicePixelRatio();
+    const double remaining =
+        area == nullptr || scaledByBinding ? 1.0 : area->devicePixelRatioF() / area->devicePixelRatio();
     if (remaining != 1.0) {
         const SbVec2s position = event->getPosition();
         const int top = getGLSize()[1] - 1;

@@ -14,9 +14,9 @@ using BindingWindow = QWidget*;
 // SoQt sizes its GL area in device pixels but then resizes the widget by that
 // count in Qt's scaled units, which pushes the picture off the visible part of
 // the widget; and with a fractional factor it counts device pixels with the
-// factor rounded down, so the picture is too small and mouse positions are in
-// neither unit. This viewer keeps the widget at its layout's size and the
-// viewport and mouse positions in device pixels.
+// factor rounded down, so the picture is too small and, before SoQt 1.6.1,
+// mouse positions are in neither unit. This viewer keeps the widget at its
+// layout's size and the viewport and mouse positions in device pixels.
 class DevicePixelExaminerViewer : public SoQtExaminerViewer {
 public:
     DevicePixelExaminerViewer(QWidget* parent, const char* name, SbBool embed, SoQtFullViewer::BuildFlag flag,

@@ -1,5 +1,6 @@
 #include "offscreen_picture.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include <EGL/egl.h>
@@ -48,6 +49,13 @@ struct HeldContext {
 };
 
 HeldContext heldContext;
+
+// Coin built for X11 recognises only a current GLX context, even one its own
+// public offscreen callbacks made current, and a Coin built with assertions
+// (Debian 13's) stops when it finds none. Nothing public lets it see the EGL
+// context, so we set the switch named in its list of environment variables and
+// in that assertion's message: it then draws with whatever context is current.
+constexpr const char* noContextCheck = "COIN_GL_NO_CURRENT_CONTEXT_CHECK";
 
 int pictureWidth = 0;
 int pictureHeight = 0;
@@ -158,6 +166,7 @@ bool startOffscreenPicture(int width, int height, std::string& error)
                 + " framebuffer with colour and depth";
         return false;
     }
+    setenv(noContextCheck, "1", 1);
     passedOn = SoDebugError::getHandlerCallback();
     passedOnData = SoDebugError::getHandlerData();
     SoDebugError::setHandlerCallback(quietenNoGlxWarning, passedOnData);
