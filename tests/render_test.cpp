@@ -250,6 +250,19 @@ TEST_F(Render, TickZeroAndTickThreeHundredDiffer)
     EXPECT_EQ(changedOutside, 0) << "pixels changed outside the pool";
 }
 
+// The picture in the README, made on Debian 12, is what every release draws.
+TEST_F(Render, TickThreeHundredLooksAsInTheReadme)
+{
+    const Picture picture = pictureAtTick300();
+    Picture readme;
+    ASSERT_TRUE(readPicture(std::string(PELMORA_DOCS_DIR) + "/" + frameName(300), readme)) << frameName(300);
+    ASSERT_FALSE(HasFailure());
+    // Software rasterisers of other releases may round a few edge pixels otherwise.
+    constexpr double mostDifferingShare = 0.001;
+    const double share = static_cast<double>(differingPixels(readme, picture, wholePicture(readme))) / (pictureWidth * pictureHeight);
+    EXPECT_LE(share, mostDifferingShare) << "share of pixels that differ from docs/" << frameName(300);
+}
+
 TEST_F(Render, TwoRunsWriteIdenticalFiles)
 {
     const std::string one = subfolder("one");

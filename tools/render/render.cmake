@@ -69,7 +69,8 @@ function(pelmora_render_build size core window)
   add_executable(${tests} ${PELMORA_RENDER_TEST_SOURCES})
   target_include_directories(${tests} PRIVATE tests tools/render)
   target_compile_definitions(${tests} PRIVATE PELMORA_RENDER_PROGRAM="$<TARGET_FILE:pelmora-render>"
-    PELMORA_VIEWER_AT_TICK="$<TARGET_FILE:${harness}>" PELMORA_DATA_DIR="${PELMORA_DATA_DIR}")
+    PELMORA_VIEWER_AT_TICK="$<TARGET_FILE:${harness}>" PELMORA_DATA_DIR="${PELMORA_DATA_DIR}"
+    PELMORA_DOCS_DIR="${CMAKE_SOURCE_DIR}/docs")
   target_link_libraries(${tests} PRIVATE ${core} pelmora-test-x PkgConfig::FFMPEG GTest::gtest GTest::gtest_main)
   add_dependencies(${tests} pelmora-render ${harness})
   gtest_discover_tests(${tests} TEST_PREFIX "${size}/" WORKING_DIRECTORY ${PELMORA_DATA_DIR}
