@@ -64,17 +64,6 @@ MeanColour patchColour(const Picture& picture, const WorldPatch& patch)
     return meanColour(picture, patchOnPicture(patch, picture.width, picture.height));
 }
 
-// Every name in the folder, hidden ones too, sorted.
-std::vector<std::string> filesIn(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::string frameName(int tick)
 {
     char name[64];

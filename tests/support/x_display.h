@@ -80,6 +80,9 @@ struct ProgramRun {
 // caught along with its standard error.
 ProgramRun runProgram(ChildSpec launch, bool outputWithErrors = false);
 
+// Every name in the folder, hidden ones too, sorted: what children left there.
+std::vector<std::string> filesIn(const std::string& folder);
+
 // Lines in a text: its newlines.
 int lineCount(const std::string& text);
 
