@@ -36,6 +36,7 @@ set(PELMORA_TEST_SOURCES
   tests/support/water_state.cpp
   tests/support/water_survey.cpp
   tests/support/jpeg_header.cpp
+  tests/support/made_jpeg.cpp
   tests/support/hostile_models.cpp
   tests/random_source_test.cpp
   tests/height_field_test.cpp
@@ -48,7 +49,7 @@ set(PELMORA_TEST_SOURCES
   tests/scenery_test.cpp
   tests/data_files_test.cpp
   tests/scene_dump_test.cpp
-  tests/texture_file_test.cpp
+  tests/jpeg_file_test.cpp
   tests/model_check_test.cpp
   tests/program_contents_test.cpp
   tests/allocation_test.cpp

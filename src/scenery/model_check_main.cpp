@@ -14,6 +14,7 @@
 #include <Inventor/VRMLnodes/SoVRMLGroup.h>
 #include <Inventor/nodekits/SoNodeKit.h>
 
+#include "scenery/image_reader.h"
 #include "scenery/model_check.h"
 
 int main(int argc, char** argv)
@@ -26,6 +27,7 @@ int main(int argc, char** argv)
     SoDB::init();
     SoNodeKit::init();
     SoInteraction::init();
+    registerJpegReader();
     refuseInlineFetching();
     try {
         SoInput input;

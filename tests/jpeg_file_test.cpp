@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include <Inventor/nodes/SoTexture2.h>
+
+#include "scenery/jpeg_file.h"
+#include "support/jpeg_header.h"
+#include "support/made_jpeg.h"
+#include "support/pool.h"
+
+namespace {
+
+struct ClaimedSize {
+    unsigned width;
+    unsigned height;
+    unsigned decodedWidth;    // 0 when the image is refused
+    unsigned decodedHeight;
+};
+
+// Within the texture's side an image decodes whole; past it, at the largest
+// eighth that fits; past the largest side it is refused. The data behind the
+// header are a small image's, which libjpeg fills out.
+const ClaimedSize claimedSizes[] = {
+    {largestTextureSide, 16, largestTextureSide, 16},
+    {largestTextureSide + 1, 16, 1793, 14},
+    {6000, 4000, 1500, 1000},
+    {16320, 12240, 2040, 1530},
+    {largestJpegSide, largestJpegSide, largestTextureSide, largestTextureSide},
+    {largestJpegSide + 1, 16, 0, 0},
+    {16, largestJpegSide + 1, 0, 0},
+    {60000, 60000, 0, 0},
+};
+
+struct StoredColour {
+    J_COLOR_SPACE stored;
+    int components;
+};
+
+const StoredColour storedColours[] = {{JCS_YCbCr, 3}, {JCS_GRAYSCALE, 1}, {JCS_CMYK, 3}, {JCS_YCCK, 3}};
+
+// A flat colour comes back within a few levels through the lossy coding.
+constexpr int colourMargin = 3;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+JpegPicture readBytes(const std::string& bytes)
+{
+    const std::unique_ptr<std::FILE, FileCloser> file(fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb"));
+    return readJpegFile(file.get());
+}
+
+}
+
+TEST(JpegFile, DecodesReducedWithinTheTextureSideAndRefusesPastTheLargestSide)
+{
+    for (const ClaimedSize& claimed : claimedSizes) {
+        const std::string bytes = jpegClaiming("./texture/water.jpg", claimed.width, claimed.height);
+        ASSERT_FALSE(bytes.empty()) << "no frame header in ./texture/water.jpg";
+        const JpegPicture picture = readBytes(bytes);
+        const std::string size = std::to_string(claimed.width) + " x " + std::to_string(claimed.height);
+        EXPECT_EQ(picture.width, claimed.decodedWidth) << size << ": \"" << picture.problem << "\"";
+        EXPECT_EQ(picture.height, claimed.decodedHeight) << size;
+        EXPECT_EQ(picture.pixels.size(), 3u * claimed.decodedWidth * claimed.decodedHeight) << size;
+        EXPECT_EQ(picture.problem.empty(), claimed.decodedWidth > 0) << size << ": \"" << picture.problem << "\"";
+    }
+    EXPECT_EQ(readBytes("not a JPEG").problem.rfind("not a JPEG image", 0), 0u);
+}
+
+// Through the scene library's image reading, as the programs load their
+// textures: inks in Adobe's inverted CMYK or YCCK come out as RGB.
+TEST(JpegFile, EveryStoredColourSpaceLoadsAsItsColour)
+{
+    initScene();
+    const Rgb colour = {200, 40, 90};
+    for (const StoredColour& each : storedColours) {
+        const std::string path = ::testing::TempDir() + "pelmora-stored-colour-" + std::to_string(each.stored) + ".jpg";
+        std::ofstream(path, std::ios::binary) << flatJpeg(24, 16, colour, each.stored);
+        auto* texture = new SoTexture2;
+        texture->ref();
+        texture->filename = path.c_str();
+        SbVec2s size;
+        int components = 0;
+        const unsigned char* pixels = texture->image.getValue(size, components);
+        ASSERT_EQ(size, SbVec2s(24, 16)) << "colour space " << each.stored;
+        ASSERT_EQ(components, each.components) << "colour space " << each.stored;
+        const int expected[] = {colour.red, colour.green, colour.blue};
+        for (int channel = 0; channel < components; ++channel) {
+            EXPECT_NEAR(pixels[channel], expected[channel], colourMargin) << "colour space " << each.stored << ", channel " << channel;
+        }
+        texture->unref();
+        std::remove(path.c_str());
+    }
+}
