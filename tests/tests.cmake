@@ -76,7 +76,7 @@ function(pelmora_tests size core program)
   add_executable(${tests} ${PELMORA_TEST_SOURCES})
   target_include_directories(${tests} PRIVATE tests)
   target_compile_definitions(${tests} PRIVATE PELMORA_PROGRAM="$<TARGET_FILE:${program}>")
-  target_link_libraries(${tests} PRIVATE ${core} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${tests} PRIVATE ${core} pelmora-test-x GTest::gtest GTest::gtest_main)
   add_dependencies(${tests} ${program})
   gtest_discover_tests(${tests} TEST_PREFIX "${size}/" WORKING_DIRECTORY ${PELMORA_DATA_DIR}
     PROPERTIES LABELS "unit")
