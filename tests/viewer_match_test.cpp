@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -10,8 +12,11 @@
 #include <X11/Xlib.h>
 
 #include "config/build_config.h"
+#include "support/made_jpeg.h"
 #include "support/pictures.h"
 #include "support/pool.h"
+#include "support/program_window.h"
+#include "support/render_view.h"
 #include "support/x_display.h"
 
 namespace {
@@ -33,6 +38,63 @@ const Tolerance tolerances[] = {{25, 0.001, 2}, {50, 0.0015, 2}, {100, 0.0005, 1
 // Longest wait for the viewer to reach tick 300 and draw it.
 constexpr double reportSeconds = 120.0;
 
+// The data the pictures are made from: our own, or files of the kinds that
+// other programs write in place of ours.
+struct DataCase {
+    const char* name;
+    std::string (*folder)();
+};
+
+// Flat inks, in Adobe's CMYK and YCCK, for the water and slabs: the window
+// and pelmora-render must decode them alike, and not as white.
+const Rgb waterInk = {150, 40, 30};
+const Rgb slabInk = {60, 120, 40};
+
+// A patch of open water, clear of walls, block and the first drops.
+const WorldPatch bareWater = {0.1f, 0.1f, 0.8f, 0.8f, 1.125f};
+
+std::string ownData()
+{
+    return PELMORA_DATA_DIR;
+}
+
+std::string inksAndAViewpoint()
+{
+    const std::string folder = linkedDataFolder(PELMORA_DATA_DIR, "pelmora-inks");
+    const struct {
+        const char* path;
+        Rgb ink;
+        J_COLOR_SPACE stored;
+    } replaced[] = {
+        {"/texture/water.jpg", waterInk, JCS_CMYK},
+        {"/texture/boden1.jpg", slabInk, JCS_YCCK},
+        {"/texture/boden2.jpg", slabInk, JCS_CMYK},
+        {"/textures/wall.jpg", slabInk, JCS_YCCK},
+    };
+    for (const auto& each : replaced) {
+        std::filesystem::remove(folder + each.path);
+        std::ofstream(folder + each.path, std::ios::binary) << flatJpeg(256, 256, each.ink, each.stored);
+    }
+    // A viewpoint inside the model would take the viewer's camera into the corner block.
+    std::filesystem::remove(folder + "/3DModel/julii.wrl");
+    std::ofstream(folder + "/3DModel/julii.wrl") << fileBytes(std::string(PELMORA_DATA_DIR) + "/3DModel/julii.wrl")
+                                                  << "\nViewpoint { position 0 0 0.1 }\n";
+    return folder;
+}
+
+const DataCase dataCases[] = {
+    {"OwnData", ownData},
+#ifdef PELMORA_WITH_MODEL
+    // The same code in every build: tried on the fullest.
+    {"CmykAndYcckTexturesAndAModelWithAViewpoint", inksAndAViewpoint},
+#endif
+};
+
+void PrintTo(const DataCase& data, std::ostream* out)
+{
+    *out << data.name;
+}
+
 int largestChannelDifference(const Picture& one, const Picture& other)
 {
     int largest = 0;
@@ -44,8 +106,11 @@ int largestChannelDifference(const Picture& one, const Picture& other)
 
 }
 
-TEST(ViewerMatch, RendererPictureMatchesTheLiveViewerAtTick300)
+class ViewerMatch : public ::testing::TestWithParam<DataCase> {};
+
+TEST_P(ViewerMatch, RendererPictureMatchesTheLiveViewerAtTick300)
 {
+    const std::string data = GetParam().folder();
     const Tolerance* tolerance = nullptr;
     for (const Tolerance& each : tolerances) {
         tolerance = each.build == gridSize ? &each : tolerance;
@@ -57,6 +122,7 @@ TEST(ViewerMatch, RendererPictureMatchesTheLiveViewerAtTick300)
     close(mkstemp(report));
     ChildSpec harness;
     harness.arguments = {PELMORA_VIEWER_AT_TICK};
+    harness.directory = data;
     harness.display = testDisplay();
     harness.outputPath = report;
     const pid_t pid = startChild(harness);
@@ -79,7 +145,7 @@ TEST(ViewerMatch, RendererPictureMatchesTheLiveViewerAtTick300)
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
     ChildSpec renderer;
     renderer.arguments = {PELMORA_RENDER_PROGRAM, "--build=" + std::to_string(gridSize), "--ticks=300", "--size=" + size,
-                          "--output=" + std::string(folder) + "/{tick}.png"};
+                          "--output=" + std::string(folder) + "/{tick}.png", "--data=" + data};
     const ProgramRun run = runProgram(renderer);
     Picture rendered;
     const bool read = readPicture(std::string(folder) + "/000300.png", rendered);
@@ -92,4 +158,13 @@ TEST(ViewerMatch, RendererPictureMatchesTheLiveViewerAtTick300)
     EXPECT_LE(share, tolerance->share) << "share of differing pixels at " << size;
     EXPECT_LE(largestChannelDifference(live, rendered), tolerance->channel) << "largest channel difference at "
                                                                              << size;
+    // Decoded in both, not white in both: the water shows its red ink through the blue tint.
+    const MeanColour water = meanColour(rendered, patchOnPicture(bareWater, width, height));
+    EXPECT_EQ(water.red > water.blue, data != ownData()) << describe(water);
+    if (data != ownData()) {
+        std::filesystem::remove_all(data);
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(EachData, ViewerMatch, ::testing::ValuesIn(dataCases),
+    [](const ::testing::TestParamInfo<DataCase>& param) { return std::string(param.param.name); });
