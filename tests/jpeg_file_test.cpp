@@ -22,14 +22,14 @@ struct ClaimedSize {
     unsigned decodedHeight;
 };
 
-// Within the texture's side an image decodes whole; past it, at the largest
-// eighth that fits; past the largest side it is refused. The data behind the
-// header are a small image's, which libjpeg fills out.
+// Within the texture's side an image decodes whole, as it is; past it, to
+// power-of-two sides within it; past the largest side it is refused. The
+// data behind the header are a small image's, which libjpeg fills out.
 const ClaimedSize claimedSizes[] = {
-    {largestTextureSide, 16, largestTextureSide, 16},
-    {largestTextureSide + 1, 16, 1793, 14},
-    {6000, 4000, 1500, 1000},
-    {16320, 12240, 2040, 1530},
+    {largestTextureSide, 100, largestTextureSide, 100},
+    {largestTextureSide + 1, 100, largestTextureSide, 64},
+    {6000, 4000, largestTextureSide, largestTextureSide},
+    {16320, 12240, largestTextureSide, largestTextureSide},
     {largestJpegSide, largestJpegSide, largestTextureSide, largestTextureSide},
     {largestJpegSide + 1, 16, 0, 0},
     {16, largestJpegSide + 1, 0, 0},
@@ -39,9 +39,19 @@ const ClaimedSize claimedSizes[] = {
 struct StoredColour {
     J_COLOR_SPACE stored;
     int components;
+    short width;             // of the image, and of its texture
+    short height;
+    short textureWidth;
+    short textureHeight;
 };
 
-const StoredColour storedColours[] = {{JCS_YCbCr, 3}, {JCS_GRAYSCALE, 1}, {JCS_CMYK, 3}, {JCS_YCCK, 3}};
+// A large image keeps its colour when it is reduced.
+const StoredColour storedColours[] = {
+    {JCS_YCbCr, 3, 24, 16, 24, 16},
+    {JCS_GRAYSCALE, 1, 24, 16, 24, 16},
+    {JCS_CMYK, 3, 24, 16, 24, 16},
+    {JCS_YCCK, 3, 2000, 40, 1024, 32},
+};
 
 // A flat colour comes back within a few levels through the lossy coding.
 constexpr int colourMargin = 3;
@@ -81,14 +91,14 @@ TEST(JpegFile, EveryStoredColourSpaceLoadsAsItsColour)
     const Rgb colour = {200, 40, 90};
     for (const StoredColour& each : storedColours) {
         const std::string path = ::testing::TempDir() + "pelmora-stored-colour-" + std::to_string(each.stored) + ".jpg";
-        std::ofstream(path, std::ios::binary) << flatJpeg(24, 16, colour, each.stored);
+        std::ofstream(path, std::ios::binary) << flatJpeg(each.width, each.height, colour, each.stored);
         auto* texture = new SoTexture2;
         texture->ref();
         texture->filename = path.c_str();
         SbVec2s size;
         int components = 0;
         const unsigned char* pixels = texture->image.getValue(size, components);
-        ASSERT_EQ(size, SbVec2s(24, 16)) << "colour space " << each.stored;
+        ASSERT_EQ(size, SbVec2s(each.textureWidth, each.textureHeight)) << "colour space " << each.stored;
         ASSERT_EQ(components, each.components) << "colour space " << each.stored;
         const int expected[] = {colour.red, colour.green, colour.blue};
         for (int channel = 0; channel < components; ++channel) {

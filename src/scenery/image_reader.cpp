@@ -47,6 +47,22 @@ void refuse(const std::string& path, const std::string& reason, SbImage* image)
     image->setValue(SbVec2s(0, 0), 0, nullptr);
 }
 
+// The last picture decoded and the file it came from, as the file system
+// knows it: the same photo in several texture slots is decoded once.
+struct DecodedFile {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified {};
+    JpegPicture picture;
+};
+
+bool sameFile(const DecodedFile& decoded, const struct stat& status)
+{
+    return decoded.device == status.st_dev && decoded.inode == status.st_ino && decoded.size == status.st_size
+        && decoded.modified.tv_sec == status.st_mtim.tv_sec && decoded.modified.tv_nsec == status.st_mtim.tv_nsec;
+}
+
 SbBool readImage(const SbString& name, SbImage* image, void*)
 {
     const std::string path = name.getString();
@@ -74,8 +90,12 @@ SbBool readImage(const SbString& name, SbImage* image, void*)
         refuse(path, "not a JPEG image", image);
         return TRUE;
     }
-    std::rewind(file.get());
-    const JpegPicture picture = readJpegFile(file.get());
+    static DecodedFile last;
+    if (!sameFile(last, status)) {
+        std::rewind(file.get());
+        last = {status.st_dev, status.st_ino, status.st_size, status.st_mtim, readJpegFile(file.get())};
+    }
+    const JpegPicture& picture = last.picture;
     if (!picture.problem.empty()) {
         refuse(path, picture.problem, image);
         return TRUE;

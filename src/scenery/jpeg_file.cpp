@@ -27,17 +27,59 @@ void leaveOnError(j_common_ptr decoder)
 // Warnings about damaged data are no reason to refuse what can be shown.
 void stayQuiet(j_common_ptr) {}
 
-// The largest of 8/8 ... 1/8 that brings both sides within the texture's.
-void chooseScale(jpeg_decompress_struct& decoder)
+// The side of a texture made from an image side larger than a texture's:
+// a power of two, which the scene library would otherwise make it in a far
+// slower filter of its own, and no larger than the image side.
+unsigned textureSide(unsigned imageSide)
+{
+    unsigned side = largestTextureSide;
+    while (side > imageSide) {
+        side /= 2;
+    }
+    return side;
+}
+
+// The least of 1/8 ... 8/8 that keeps both sides at least the texture's.
+void chooseScale(jpeg_decompress_struct& decoder, unsigned width, unsigned height)
 {
     decoder.scale_denom = largestScale;
-    for (unsigned scale = largestScale; scale >= 1; --scale) {
+    for (unsigned scale = 1; scale <= largestScale; ++scale) {
         decoder.scale_num = scale;
         jpeg_calc_output_dimensions(&decoder);
-        if (decoder.output_width <= largestTextureSide && decoder.output_height <= largestTextureSide) {
+        if (decoder.output_width >= width && decoder.output_height >= height) {
             return;
         }
     }
+}
+
+// Each texel the mean of the decoded pixels it covers.
+void shrink(JpegPicture& picture, unsigned width, unsigned height)
+{
+    const unsigned components = static_cast<unsigned>(picture.components);
+    std::vector<unsigned char> shrunk(static_cast<std::size_t>(width) * height * components);
+    unsigned char* texel = shrunk.data();
+    for (unsigned y = 0; y < height; ++y) {
+        const unsigned top = y * picture.height / height;
+        const unsigned bottom = std::max(top + 1, (y + 1) * picture.height / height);
+        for (unsigned x = 0; x < width; ++x) {
+            const unsigned left = x * picture.width / width;
+            const unsigned right = std::max(left + 1, (x + 1) * picture.width / width);
+            const unsigned count = (bottom - top) * (right - left);
+            for (unsigned channel = 0; channel < components; ++channel) {
+                unsigned sum = 0;
+                for (unsigned row = top; row < bottom; ++row) {
+                    const unsigned char* pixel = picture.pixels.data() + (static_cast<std::size_t>(row) * picture.width + left) * components + channel;
+                    for (unsigned column = left; column < right; ++column, pixel += components) {
+                        sum += *pixel;
+                    }
+                }
+                *texel++ = static_cast<unsigned char>((sum + count / 2) / count);
+            }
+        }
+    }
+    picture.pixels.swap(shrunk);
+    picture.width = width;
+    picture.height = height;
 }
 
 // Adobe's JPEGs keep ink inverted, 255 for none; others keep it as it is.
@@ -62,7 +104,14 @@ void decode(jpeg_decompress_struct& decoder, JpegPicture& picture)
     }
     const bool inks = decoder.jpeg_color_space == JCS_CMYK || decoder.jpeg_color_space == JCS_YCCK;
     decoder.out_color_space = inks ? JCS_CMYK : decoder.jpeg_color_space == JCS_GRAYSCALE ? JCS_GRAYSCALE : JCS_RGB;
-    chooseScale(decoder);
+    // Within a texture's side an image is decoded whole, as it is; past it,
+    // reduced by libjpeg and then to a power-of-two texture.
+    const bool reduced = decoder.image_width > largestTextureSide || decoder.image_height > largestTextureSide;
+    const unsigned width = reduced ? textureSide(decoder.image_width) : decoder.image_width;
+    const unsigned height = reduced ? textureSide(decoder.image_height) : decoder.image_height;
+    if (reduced) {
+        chooseScale(decoder, width, height);
+    }
     jpeg_start_decompress(&decoder);
     picture.width = decoder.output_width;
     picture.height = decoder.output_height;
@@ -82,6 +131,9 @@ void decode(jpeg_decompress_struct& decoder, JpegPicture& picture)
         }
     }
     jpeg_finish_decompress(&decoder);
+    if (reduced) {
+        shrink(picture, width, height);
+    }
 }
 
 // The picture lives outside the function that sets the jump, so that what it

@@ -6,12 +6,14 @@
 
 // Longest side of a JPEG that is read at all: the 16320 x 12240 of a
 // 200-megapixel phone camera fits, and reduced by eight at decoding, the
-// most libjpeg reduces, such an image is no larger than a texture may be.
+// most libjpeg reduces, the largest image decodes to 2048 per side, 12 MB,
+// on its way to a texture.
 constexpr unsigned largestJpegSide = 16384;
 
-// Longest side of a decoded texture: a window as wide as this shows every
-// texel, and the scene never shows a texture larger than its window.
-constexpr unsigned largestTextureSide = 2048;
+// Longest side of a texture made from a larger image: in the viewer's
+// window a texture covers a few hundred pixels, a full-screen one at most
+// about a thousand, so a larger texture only costs the GL memory and time.
+constexpr unsigned largestTextureSide = 1024;
 
 // What libjpeg may take for one image beside its output: a progressive image
 // keeps all its coefficients, two bytes a sample, so a 8000 x 6000 photo
@@ -29,9 +31,11 @@ struct JpegPicture {
 // Whether the bytes begin as every JPEG does.
 bool looksLikeJpeg(const unsigned char* bytes, std::size_t size);
 
-// Decodes the JPEG from the file's current place: reduced by libjpeg's
-// scaling, by the least of 1/8 ... 8/8 that brings each side within
-// largestTextureSide, and in RGB or grey, CMYK and YCCK converted. The size
-// check reads the header that the decoding goes on from. Damaged data past
-// the header decode as libjpeg fills them, without a word.
+// Decodes the JPEG from the file's current place, in RGB or grey, CMYK and
+// YCCK converted. An image with a side past largestTextureSide becomes a
+// texture of power-of-two sides within it, each the largest within the
+// image's: decoded reduced by libjpeg's scaling, by the least of 1/8 ... 8/8
+// that keeps it at least that large, then each texel the mean of the pixels
+// it covers. The size check reads the header that the decoding goes on from.
+// Damaged data past the header decode as libjpeg fills them, without a word.
 JpegPicture readJpegFile(std::FILE* file);
