@@ -16,6 +16,7 @@
 namespace {
 
 struct ClaimedSize {
+    bool progressive;         // then its reader keeps every coefficient, two bytes a sample
     unsigned width;
     unsigned height;
     unsigned decodedWidth;    // 0 when the image is refused
@@ -26,14 +27,16 @@ struct ClaimedSize {
 // power-of-two sides within it; past the largest side it is refused. The
 // data behind the header are a small image's, which libjpeg fills out.
 const ClaimedSize claimedSizes[] = {
-    {largestTextureSide, 100, largestTextureSide, 100},
-    {largestTextureSide + 1, 100, largestTextureSide, 64},
-    {6000, 4000, largestTextureSide, largestTextureSide},
-    {16320, 12240, largestTextureSide, largestTextureSide},
-    {largestJpegSide, largestJpegSide, largestTextureSide, largestTextureSide},
-    {largestJpegSide + 1, 16, 0, 0},
-    {16, largestJpegSide + 1, 0, 0},
-    {60000, 60000, 0, 0},
+    {false, largestTextureSide, 100, largestTextureSide, 100},
+    {false, largestTextureSide + 1, 100, largestTextureSide, 64},
+    {false, 6000, 4000, largestTextureSide, largestTextureSide},
+    {false, 16320, 12240, largestTextureSide, largestTextureSide},
+    {false, largestJpegSide, largestJpegSide, largestTextureSide, largestTextureSide},
+    {false, largestJpegSide + 1, 16, 0, 0},
+    {false, 16, largestJpegSide + 1, 0, 0},
+    {false, 60000, 60000, 0, 0},
+    {true, 8000, 6000, largestTextureSide, largestTextureSide},
+    {true, 12000, 9000, 0, 0},
 };
 
 struct StoredColour {
@@ -68,10 +71,12 @@ JpegPicture readBytes(const std::string& bytes)
 
 }
 
-TEST(JpegFile, DecodesReducedWithinTheTextureSideAndRefusesPastTheLargestSide)
+TEST(JpegFile, DecodesReducedWithinTheTextureSideAndRefusesPastTheLargestSideOrItsMemory)
 {
+    const std::string progressive = ::testing::TempDir() + "pelmora-progressive.jpg";
+    std::ofstream(progressive, std::ios::binary) << flatJpeg(64, 64, {90, 90, 90}, JCS_YCbCr, true);
     for (const ClaimedSize& claimed : claimedSizes) {
-        const std::string bytes = jpegClaiming("./texture/water.jpg", claimed.width, claimed.height);
+        const std::string bytes = jpegClaiming(claimed.progressive ? progressive : "./texture/water.jpg", claimed.width, claimed.height);
         ASSERT_FALSE(bytes.empty()) << "no frame header in ./texture/water.jpg";
         const JpegPicture picture = readBytes(bytes);
         const std::string size = std::to_string(claimed.width) + " x " + std::to_string(claimed.height);
@@ -80,6 +85,7 @@ TEST(JpegFile, DecodesReducedWithinTheTextureSideAndRefusesPastTheLargestSide)
         EXPECT_EQ(picture.pixels.size(), 3u * claimed.decodedWidth * claimed.decodedHeight) << size;
         EXPECT_EQ(picture.problem.empty(), claimed.decodedWidth > 0) << size << ": \"" << picture.problem << "\"";
     }
+    std::remove(progressive.c_str());
     EXPECT_EQ(readBytes("not a JPEG").problem.rfind("not a JPEG image", 0), 0u);
 }
 

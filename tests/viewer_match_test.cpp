@@ -45,11 +45,6 @@ struct DataCase {
     std::string (*folder)();
 };
 
-// Flat inks, in Adobe's CMYK and YCCK, for the water and slabs: the window
-// and pelmora-render must decode them alike, and not as white.
-const Rgb waterInk = {150, 40, 30};
-const Rgb slabInk = {60, 120, 40};
-
 // A patch of open water, clear of walls, block and the first drops.
 const WorldPatch bareWater = {0.1f, 0.1f, 0.8f, 0.8f, 1.125f};
 
@@ -57,6 +52,12 @@ std::string ownData()
 {
     return PELMORA_DATA_DIR;
 }
+
+#ifdef PELMORA_WITH_MODEL
+// Flat inks, in Adobe's CMYK and YCCK, for the water and slabs: the window
+// and pelmora-render must decode them alike, and not as white.
+const Rgb waterInk = {150, 40, 30};
+const Rgb slabInk = {60, 120, 40};
 
 std::string inksAndAViewpoint()
 {
@@ -81,6 +82,7 @@ std::string inksAndAViewpoint()
                                                   << "\nViewpoint { position 0 0 0.1 }\n";
     return folder;
 }
+#endif
 
 const DataCase dataCases[] = {
     {"OwnData", ownData},

@@ -4,6 +4,7 @@
 #include <csetjmp>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace {
 
@@ -146,9 +147,11 @@ void decodeInto(std::FILE* file, JpegPicture& picture)
     errors.manager.error_exit = leaveOnError;
     errors.manager.output_message = stayQuiet;
     if (setjmp(errors.escape) != 0) {
+        const bool tooLarge = errors.manager.msg_code == JERR_NO_BACKING_STORE;
         jpeg_destroy_decompress(&decoder);
         picture = JpegPicture();
-        picture.problem = std::string("not a JPEG image that can be decoded (") + errors.message + ")";
+        picture.problem = tooLarge ? "needs more than " + std::to_string(largestJpegWorkingBytes >> 20) + " MB to decode"
+                                   : std::string("not a JPEG image that can be decoded (") + errors.message + ")";
         return;
     }
     jpeg_create_decompress(&decoder);

@@ -159,8 +159,7 @@ std::string awaitCheck(const std::string& path)
     bool open = true;
     int status = 0;
     while (waitpid(child, &status, WNOHANG) == 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(checkDeadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
+        if (std::chrono::steady_clock::now() >= checkDeadline) {
             kill(child, SIGKILL);
             waitpid(child, &status, 0);
             close(checkErrors);

@@ -11,7 +11,7 @@ constexpr int quality = 92;
 // Writes rows from a function that fills one row of samples at a time.
 template <typename FillRow>
 void compress(jpeg_compress_struct& encoder, int width, int height, J_COLOR_SPACE input, int components,
-              J_COLOR_SPACE stored, FillRow fillRow)
+              J_COLOR_SPACE stored, bool progressive, FillRow fillRow)
 {
     encoder.image_width = static_cast<JDIMENSION>(width);
     encoder.image_height = static_cast<JDIMENSION>(height);
@@ -20,6 +20,9 @@ void compress(jpeg_compress_struct& encoder, int width, int height, J_COLOR_SPAC
     jpeg_set_defaults(&encoder);
     jpeg_set_colorspace(&encoder, stored);
     jpeg_set_quality(&encoder, quality, TRUE);
+    if (progressive) {
+        jpeg_simple_progression(&encoder);
+    }
     jpeg_start_compress(&encoder, TRUE);
     std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * components);
     JSAMPROW rows[] = {row.data()};
@@ -32,7 +35,7 @@ void compress(jpeg_compress_struct& encoder, int width, int height, J_COLOR_SPAC
 
 }
 
-std::string flatJpeg(int width, int height, Rgb colour, J_COLOR_SPACE stored)
+std::string flatJpeg(int width, int height, Rgb colour, J_COLOR_SPACE stored, bool progressive)
 {
     const bool inks = stored == JCS_CMYK || stored == JCS_YCCK;
     const bool grey = stored == JCS_GRAYSCALE;
@@ -46,7 +49,7 @@ std::string flatJpeg(int width, int height, Rgb colour, J_COLOR_SPACE stored)
     unsigned char* bytes = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&encoder, &bytes, &size);
-    compress(encoder, width, height, inks ? JCS_CMYK : grey ? JCS_GRAYSCALE : JCS_RGB, components, stored,
+    compress(encoder, width, height, inks ? JCS_CMYK : grey ? JCS_GRAYSCALE : JCS_RGB, components, stored, progressive,
              [&](int, JSAMPLE* row) {
                  for (int x = 0; x < width * components; ++x) {
                      row[x] = samples[x % components];
@@ -70,7 +73,7 @@ bool writePhotoLikeJpeg(const std::string& path, int width, int height)
     jpeg_create_compress(&encoder);
     jpeg_stdio_dest(&encoder, file);
     unsigned grain = 12345u;
-    compress(encoder, width, height, JCS_RGB, 3, JCS_YCbCr, [&](int y, JSAMPLE* row) {
+    compress(encoder, width, height, JCS_RGB, 3, JCS_YCbCr, false, [&](int y, JSAMPLE* row) {
         for (int x = 0; x < width; ++x) {
             grain = grain * 1664525u + 1013904223u;
             const int noise = static_cast<int>(grain >> 28) - 8;

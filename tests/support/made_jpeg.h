@@ -15,7 +15,8 @@ struct Rgb {
 
 // A JPEG of one colour stored as RGB (YCbCr), grey (the red level), or as
 // Adobe's inverted CMYK or YCCK, with the Adobe marker libjpeg writes for those.
-std::string flatJpeg(int width, int height, Rgb colour, J_COLOR_SPACE stored);
+// Progressive, it is sent in several scans, so its reader keeps all of it.
+std::string flatJpeg(int width, int height, Rgb colour, J_COLOR_SPACE stored, bool progressive = false);
 
 // A photo-like JPEG written to path: soft gradients under fine grain, so
 // that it costs to decode what a camera's photo of its size does.
