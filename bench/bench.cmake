@@ -5,8 +5,7 @@ find_package(benchmark REQUIRED)
 find_package(OpenGL REQUIRED)
 
 # A photo-like JPEG of any size, made here for the benchmark of large textures.
-add_executable(pelmora-make-photo bench/make_photo.cpp tests/support/made_jpeg.cpp)
-target_include_directories(pelmora-make-photo PRIVATE tests)
+add_executable(pelmora-make-photo bench/make_photo.cpp)
 target_link_libraries(pelmora-make-photo PRIVATE JPEG::JPEG)
 pelmora_plain_only(pelmora-make-photo)
 

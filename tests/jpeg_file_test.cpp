@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
-#include <memory>
 #include <string>
 
 #include <Inventor/nodes/SoTexture2.h>
@@ -15,8 +13,9 @@
 
 namespace {
 
+// A progressive image's reader keeps every coefficient, two bytes a sample.
 struct ClaimedSize {
-    bool progressive;         // then its reader keeps every coefficient, two bytes a sample
+    bool progressive;
     unsigned width;
     unsigned height;
     unsigned decodedWidth;    // 0 when the image is refused
@@ -24,12 +23,12 @@ struct ClaimedSize {
 };
 
 // Within the texture's side an image decodes whole, as it is; past it, to
-// power-of-two sides within it; past the largest side it is refused. The
-// data behind the header are a small image's, which libjpeg fills out.
+// power-of-two sides within it; past the largest side or the working memory
+// it is refused. The data behind the header are a small image's, which
+// libjpeg fills out.
 const ClaimedSize claimedSizes[] = {
     {false, largestTextureSide, 100, largestTextureSide, 100},
     {false, largestTextureSide + 1, 100, largestTextureSide, 64},
-    {false, 6000, 4000, largestTextureSide, largestTextureSide},
     {false, 16320, 12240, largestTextureSide, largestTextureSide},
     {false, largestJpegSide, largestJpegSide, largestTextureSide, largestTextureSide},
     {false, largestJpegSide + 1, 16, 0, 0},
@@ -39,34 +38,25 @@ const ClaimedSize claimedSizes[] = {
     {true, 12000, 9000, 0, 0},
 };
 
+// Grey stays grey, inks become RGB, a large image keeps its colour reduced.
 struct StoredColour {
     J_COLOR_SPACE stored;
     int components;
-    short width;             // of the image, and of its texture
-    short height;
+    short width;
     short textureWidth;
-    short textureHeight;
 };
 
-// A large image keeps its colour when it is reduced.
-const StoredColour storedColours[] = {
-    {JCS_YCbCr, 3, 24, 16, 24, 16},
-    {JCS_GRAYSCALE, 1, 24, 16, 24, 16},
-    {JCS_CMYK, 3, 24, 16, 24, 16},
-    {JCS_YCCK, 3, 2000, 40, 1024, 32},
-};
+const StoredColour storedColours[] = {{JCS_YCbCr, 3, 24, 24}, {JCS_GRAYSCALE, 1, 24, 24}, {JCS_CMYK, 3, 24, 24}, {JCS_YCCK, 3, 2000, 1024}};
 
 // A flat colour comes back within a few levels through the lossy coding.
 constexpr int colourMargin = 3;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-JpegPicture readBytes(const std::string& bytes)
+JpegPicture readBytes(std::string bytes)
 {
-    const std::unique_ptr<std::FILE, FileCloser> file(fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb"));
-    return readJpegFile(file.get());
+    std::FILE* file = fmemopen(bytes.data(), bytes.size(), "rb");
+    JpegPicture picture = readJpegFile(file);
+    std::fclose(file);
+    return picture;
 }
 
 }
@@ -76,38 +66,36 @@ TEST(JpegFile, DecodesReducedWithinTheTextureSideAndRefusesPastTheLargestSideOrI
     const std::string progressive = ::testing::TempDir() + "pelmora-progressive.jpg";
     std::ofstream(progressive, std::ios::binary) << flatJpeg(64, 64, {90, 90, 90}, JCS_YCbCr, true);
     for (const ClaimedSize& claimed : claimedSizes) {
-        const std::string bytes = jpegClaiming(claimed.progressive ? progressive : "./texture/water.jpg", claimed.width, claimed.height);
-        ASSERT_FALSE(bytes.empty()) << "no frame header in ./texture/water.jpg";
-        const JpegPicture picture = readBytes(bytes);
-        const std::string size = std::to_string(claimed.width) + " x " + std::to_string(claimed.height);
-        EXPECT_EQ(picture.width, claimed.decodedWidth) << size << ": \"" << picture.problem << "\"";
+        const JpegPicture picture =
+            readBytes(jpegClaiming(claimed.progressive ? progressive : "./texture/water.jpg", claimed.width, claimed.height));
+        const std::string size = std::to_string(claimed.width) + " x " + std::to_string(claimed.height) + ": " + picture.problem;
+        EXPECT_EQ(picture.width, claimed.decodedWidth) << size;
         EXPECT_EQ(picture.height, claimed.decodedHeight) << size;
         EXPECT_EQ(picture.pixels.size(), 3u * claimed.decodedWidth * claimed.decodedHeight) << size;
-        EXPECT_EQ(picture.problem.empty(), claimed.decodedWidth > 0) << size << ": \"" << picture.problem << "\"";
+        EXPECT_EQ(picture.problem.empty(), claimed.decodedWidth > 0) << size;
     }
     std::remove(progressive.c_str());
     EXPECT_EQ(readBytes("not a JPEG").problem.rfind("not a JPEG image", 0), 0u);
 }
 
-// Through the scene library's image reading, as the programs load their
-// textures: inks in Adobe's inverted CMYK or YCCK come out as RGB.
+// Through the scene library's image reading, as the programs load their textures.
 TEST(JpegFile, EveryStoredColourSpaceLoadsAsItsColour)
 {
     initScene();
     const Rgb colour = {200, 40, 90};
     for (const StoredColour& each : storedColours) {
         const std::string path = ::testing::TempDir() + "pelmora-stored-colour-" + std::to_string(each.stored) + ".jpg";
-        std::ofstream(path, std::ios::binary) << flatJpeg(each.width, each.height, colour, each.stored);
+        std::ofstream(path, std::ios::binary) << flatJpeg(each.width, 16, colour, each.stored);
         auto* texture = new SoTexture2;
         texture->ref();
         texture->filename = path.c_str();
         SbVec2s size;
         int components = 0;
         const unsigned char* pixels = texture->image.getValue(size, components);
-        ASSERT_EQ(size, SbVec2s(each.textureWidth, each.textureHeight)) << "colour space " << each.stored;
-        ASSERT_EQ(components, each.components) << "colour space " << each.stored;
+        EXPECT_EQ(size, SbVec2s(each.textureWidth, 16)) << "colour space " << each.stored;
+        EXPECT_EQ(components, each.components) << "colour space " << each.stored;
         const int expected[] = {colour.red, colour.green, colour.blue};
-        for (int channel = 0; channel < components; ++channel) {
+        for (int channel = 0; channel < components && pixels != nullptr; ++channel) {
             EXPECT_NEAR(pixels[channel], expected[channel], colourMargin) << "colour space " << each.stored << ", channel " << channel;
         }
         texture->unref();
