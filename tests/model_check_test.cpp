@@ -70,9 +70,9 @@ const HostileModel hostileModels[] = {
         },
         nullptr, "an index beyond", -1, modelCheckIndexOutside},
     // Which of its two time limits ends the check first depends on how busy the machine is.
-    {"ModelUseBomb", [](const std::string& target) { writeFile(target, useBombModel()); }, nullptr, " s to read", -1,
+    {"ModelUseBomb", [](const std::string& target) { writeFile(target, useBombModel()); }, nullptr, "took ", -1,
         modelCheckOutOfTime},
-    {"ModelProtoBomb", [](const std::string& target) { writeFile(target, protoBombModel()); }, nullptr, " s to read",
+    {"ModelProtoBomb", [](const std::string& target) { writeFile(target, protoBombModel()); }, nullptr, "took ",
         -1, modelCheckOutOfTime},
     {"ModelTheLibraryCannotParse",
         [](const std::string& target) { writeFile(target, vrmlModel("Group { children [\n Frobnicate { size 3 }\n] }")); },
