@@ -4,6 +4,11 @@
 find_package(benchmark REQUIRED)
 find_package(OpenGL REQUIRED)
 
+# A photo-like JPEG of any size, made here for the benchmark of large textures.
+add_executable(pelmora-make-photo bench/make_photo.cpp)
+target_link_libraries(pelmora-make-photo PRIVATE JPEG::JPEG)
+pelmora_plain_only(pelmora-make-photo)
+
 function(pelmora_bench_build size core window)
   set(kernels pelmora-bench-${size})
   add_executable(${kernels}
@@ -39,4 +44,13 @@ function(pelmora_bench_build size core window)
     WORKING_DIRECTORY ${PELMORA_DATA_DIR})
   set_tests_properties(${size}/Soak.MillionTicks PROPERTIES LABELS "soak" WORKING_DIRECTORY ${PELMORA_DATA_DIR}
     TIMEOUT 3600)
+
+  # The live window with an 8000 x 6000 photo in every texture slot: time to
+  # the first frame and peak memory. The 25 build has all five slots.
+  if(size EQUAL 25)
+    add_test(NAME ${size}/LiveBench.LargePhotos CONFIGURATIONS RelWithDebInfo
+      COMMAND pelmora-test-display run ${CMAKE_SOURCE_DIR}/bench/large_photos.sh $<TARGET_FILE:${live}>
+        $<TARGET_FILE:pelmora-make-photo> ${PELMORA_DATA_DIR})
+    set_tests_properties(${size}/LiveBench.LargePhotos PROPERTIES LABELS "bench" RUN_SERIAL TRUE)
+  endif()
 endfunction()

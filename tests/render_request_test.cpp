@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -22,6 +24,8 @@ TEST(Render, BadRequestExitsTwoWithOneLineBeforeAnyWork)
     const std::string folder = pattern;
     std::ofstream(folder + "/plain") << "a file, so no folder can be made inside it";
     std::filesystem::create_directory(folder + "/pool-000300.png");
+    mkfifo((folder + "/fifo.gif").c_str(), 0600);
+    std::filesystem::create_symlink("/dev/null", folder + "/link.gif");
     const std::string emptyVendors = folder + "/no-vendors.json";
     std::ofstream(emptyVendors).flush();
     struct Case {
@@ -44,6 +48,9 @@ TEST(Render, BadRequestExitsTwoWithOneLineBeforeAnyWork)
         {{"--output=" + folder + "/plain/frames"}, {}, "cannot write to the output folder " + folder + "/plain"},
         {{"--animation=" + folder + "/missing/pool.gif"}, {}, "cannot write to the output folder " + folder + "/missing"},
         {{"--output=" + folder + "/pool-{tick}.png"}, {}, "cannot write " + folder + "/pool-000300.png: it is a folder"},
+        {{"--animation=/dev/full", "--format=gif"}, {}, "cannot write /dev/full: it is a device"},
+        {{"--animation=" + folder + "/fifo.gif"}, {}, "cannot write " + folder + "/fifo.gif: it is a FIFO"},
+        {{"--animation=" + folder + "/link.gif"}, {}, "cannot write " + folder + "/link.gif: it is a symbolic link"},
         {{}, {"__EGL_VENDOR_LIBRARY_FILENAMES=" + emptyVendors}, "no OpenGL context"},
     };
     const std::vector<std::string> untouched = filesIn(folder);
@@ -61,5 +68,9 @@ TEST(Render, BadRequestExitsTwoWithOneLineBeforeAnyWork)
         EXPECT_EQ(lineCount(run.errors), 1) << named << ": " << run.errors;
     }
     EXPECT_EQ(filesIn(folder), untouched);
+    struct stat device = {};
+    EXPECT_TRUE(stat("/dev/full", &device) == 0 && S_ISCHR(device.st_mode)) << "/dev/full was replaced";
+    EXPECT_TRUE(std::filesystem::is_fifo(folder + "/fifo.gif")) << "the FIFO was replaced";
+    EXPECT_TRUE(std::filesystem::is_symlink(folder + "/link.gif")) << "the link was replaced";
     std::filesystem::remove_all(folder);
 }

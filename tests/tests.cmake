@@ -36,6 +36,7 @@ set(PELMORA_TEST_SOURCES
   tests/support/water_state.cpp
   tests/support/water_survey.cpp
   tests/support/jpeg_header.cpp
+  tests/support/made_jpeg.cpp
   tests/support/hostile_models.cpp
   tests/random_source_test.cpp
   tests/height_field_test.cpp
@@ -48,7 +49,7 @@ set(PELMORA_TEST_SOURCES
   tests/scenery_test.cpp
   tests/data_files_test.cpp
   tests/scene_dump_test.cpp
-  tests/texture_file_test.cpp
+  tests/jpeg_file_test.cpp
   tests/model_check_test.cpp
   tests/program_contents_test.cpp
   tests/allocation_test.cpp
@@ -75,7 +76,7 @@ function(pelmora_tests size core program)
   add_executable(${tests} ${PELMORA_TEST_SOURCES})
   target_include_directories(${tests} PRIVATE tests)
   target_compile_definitions(${tests} PRIVATE PELMORA_PROGRAM="$<TARGET_FILE:${program}>")
-  target_link_libraries(${tests} PRIVATE ${core} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${tests} PRIVATE ${core} pelmora-test-x GTest::gtest GTest::gtest_main)
   add_dependencies(${tests} ${program})
   gtest_discover_tests(${tests} TEST_PREFIX "${size}/" WORKING_DIRECTORY ${PELMORA_DATA_DIR}
     PROPERTIES LABELS "unit")

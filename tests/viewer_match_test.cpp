@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <utility>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -10,8 +12,11 @@
 #include <X11/Xlib.h>
 
 #include "config/build_config.h"
+#include "support/made_jpeg.h"
 #include "support/pictures.h"
 #include "support/pool.h"
+#include "support/program_window.h"
+#include "support/render_view.h"
 #include "support/x_display.h"
 
 namespace {
@@ -33,6 +38,40 @@ const Tolerance tolerances[] = {{25, 0.001, 2}, {50, 0.0015, 2}, {100, 0.0005, 1
 // Longest wait for the viewer to reach tick 300 and draw it.
 constexpr double reportSeconds = 120.0;
 
+// A patch of open water, clear of walls, block and the first drops.
+const WorldPatch bareWater = {0.1f, 0.1f, 0.8f, 0.8f, 1.125f};
+
+// Our own data folder, or one with files of the kinds other programs write:
+// flat inks in Adobe's CMYK and YCCK, which the window and pelmora-render
+// must decode alike, and not as white, and a model holding a viewpoint,
+// which would take the viewer's camera into the corner block.
+std::string dataFolder(bool others)
+{
+    if (!others) {
+        return PELMORA_DATA_DIR;
+    }
+    const std::string folder = linkedDataFolder(PELMORA_DATA_DIR, "pelmora-others");
+    const Rgb waterInk = {150, 40, 30};
+    const Rgb slabInk = {60, 120, 40};
+    const std::pair<const char*, J_COLOR_SPACE> replaced[] = {{"/texture/water.jpg", JCS_CMYK}, {"/texture/boden1.jpg", JCS_YCCK},
+                                                              {"/texture/boden2.jpg", JCS_CMYK}, {"/textures/wall.jpg", JCS_YCCK}};
+    for (const auto& [path, stored] : replaced) {
+        std::filesystem::remove(folder + path);
+        std::ofstream(folder + path, std::ios::binary) << flatJpeg(256, 256, path == replaced[0].first ? waterInk : slabInk, stored);
+    }
+    std::filesystem::remove(folder + "/3DModel/julii.wrl");
+    std::ofstream(folder + "/3DModel/julii.wrl") << fileBytes(std::string(PELMORA_DATA_DIR) + "/3DModel/julii.wrl")
+                                                  << "\nViewpoint { position 0 0 0.1 }\n";
+    return folder;
+}
+
+// The others' files are read by the same code in every build: tried on the fullest.
+#ifdef PELMORA_WITH_MODEL
+const bool othersFiles[] = {false, true};
+#else
+const bool othersFiles[] = {false};
+#endif
+
 int largestChannelDifference(const Picture& one, const Picture& other)
 {
     int largest = 0;
@@ -44,8 +83,11 @@ int largestChannelDifference(const Picture& one, const Picture& other)
 
 }
 
-TEST(ViewerMatch, RendererPictureMatchesTheLiveViewerAtTick300)
+class ViewerMatch : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ViewerMatch, RendererPictureMatchesTheLiveViewerAtTick300)
 {
+    const std::string data = dataFolder(GetParam());
     const Tolerance* tolerance = nullptr;
     for (const Tolerance& each : tolerances) {
         tolerance = each.build == gridSize ? &each : tolerance;
@@ -57,6 +99,7 @@ TEST(ViewerMatch, RendererPictureMatchesTheLiveViewerAtTick300)
     close(mkstemp(report));
     ChildSpec harness;
     harness.arguments = {PELMORA_VIEWER_AT_TICK};
+    harness.directory = data;
     harness.display = testDisplay();
     harness.outputPath = report;
     const pid_t pid = startChild(harness);
@@ -79,7 +122,7 @@ TEST(ViewerMatch, RendererPictureMatchesTheLiveViewerAtTick300)
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
     ChildSpec renderer;
     renderer.arguments = {PELMORA_RENDER_PROGRAM, "--build=" + std::to_string(gridSize), "--ticks=300", "--size=" + size,
-                          "--output=" + std::string(folder) + "/{tick}.png"};
+                          "--output=" + std::string(folder) + "/{tick}.png", "--data=" + data};
     const ProgramRun run = runProgram(renderer);
     Picture rendered;
     const bool read = readPicture(std::string(folder) + "/000300.png", rendered);
@@ -92,4 +135,15 @@ TEST(ViewerMatch, RendererPictureMatchesTheLiveViewerAtTick300)
     EXPECT_LE(share, tolerance->share) << "share of differing pixels at " << size;
     EXPECT_LE(largestChannelDifference(live, rendered), tolerance->channel) << "largest channel difference at "
                                                                              << size;
+    // Decoded in both, not white in both: the water shows its red ink through the blue tint.
+    const MeanColour water = meanColour(rendered, patchOnPicture(bareWater, width, height));
+    EXPECT_EQ(water.red > water.blue, GetParam()) << describe(water);
+    if (GetParam()) {
+        std::filesystem::remove_all(data);
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(EachData, ViewerMatch, ::testing::ValuesIn(othersFiles),
+    [](const ::testing::TestParamInfo<bool>& param) {
+        return std::string(param.param ? "CmykAndYcckTexturesAndAModelWithAViewpoint" : "OwnData");
+    });

@@ -7,6 +7,7 @@
 
 #include "app/frame_tick.h"
 #include "app/scene_assembly.h"
+#include "scenery/image_reader.h"
 #include "sim/random_source.h"
 
 SoSeparator* startHeadlessRun()
@@ -14,6 +15,7 @@ SoSeparator* startHeadlessRun()
     SoDB::init();
     SoNodeKit::init();
     SoInteraction::init();
+    registerJpegReader();
     randomState = 1u;
     tickCount = 0;
     dropCountdown = firstDropCountdown;

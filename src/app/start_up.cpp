@@ -6,6 +6,7 @@
 
 #include "app/frame_tick.h"
 #include "app/scene_assembly.h"
+#include "scenery/image_reader.h"
 #ifdef PELMORA_WITH_MODEL
 #include "scenery/imported_model.h"
 #endif
@@ -16,6 +17,7 @@ StartedPool startUp(int& argc, char** argv)
 #ifdef PELMORA_WITH_MODEL
     startImportedModelCheck();                                                // the model is checked while the window opens
 #endif
+    registerJpegReader();                                                     // ahead of the binding's own image reader
     pool.mainWindow = initBinding(argc, argv, argv[0], "SoWin");             // opens the display and the scene database
     if (pool.mainWindow == nullptr) {
         return pool;                                                          // nowhere to show the pool

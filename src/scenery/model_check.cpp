@@ -12,8 +12,17 @@
 #include <Inventor/VRMLnodes/SoVRMLInline.h>
 #include <Inventor/VRMLnodes/SoVRMLNormal.h>
 #include <Inventor/VRMLnodes/SoVRMLTextureCoordinate.h>
+#include <Inventor/actions/SoSearchAction.h>
+#include <Inventor/elements/SoProfileCoordinateElement.h>
+#include <Inventor/nodes/SoFile.h>
+#include <Inventor/nodes/SoIndexedNurbsCurve.h>
+#include <Inventor/nodes/SoIndexedNurbsSurface.h>
 #include <Inventor/nodes/SoIndexedShape.h>
+#include <Inventor/nodes/SoNurbsCurve.h>
+#include <Inventor/nodes/SoNurbsSurface.h>
+#include <Inventor/nodes/SoProfile.h>
 #include <Inventor/nodes/SoVertexProperty.h>
+#include <Inventor/VRMLnodes/SoVRMLImageTexture.h>
 
 #include "scenery/data_file.h"
 
@@ -99,6 +108,61 @@ bool inventorShapeWithin(SoCallbackAction* action, const SoIndexedShape* shape)
     return indicesWithin(shape->coordIndex, coordinates);
 }
 
+// A NURBS shape of order 2 or more whose control points, and their indices,
+// stay within the coordinates in force; a profile's indices within the
+// profile coordinates.
+bool knotsFit(const SoMFFloat& knots, int points)
+{
+    return points >= 1 && knots.getNum() >= points + 2;
+}
+
+bool nurbsWithin(SoCallbackAction* action, const SoNode* node)
+{
+    const int coordinates = SoCoordinateElement::getInstance(action->getState())->getNum();
+    if (node->isOfType(SoNurbsSurface::getClassTypeId())) {
+        const auto* surface = static_cast<const SoNurbsSurface*>(node);
+        const int u = surface->numUControlPoints.getValue();
+        const int v = surface->numVControlPoints.getValue();
+        return knotsFit(surface->uKnotVector, u) && knotsFit(surface->vKnotVector, v)
+            && static_cast<long>(u) * v <= coordinates;
+    }
+    if (node->isOfType(SoIndexedNurbsSurface::getClassTypeId())) {
+        const auto* surface = static_cast<const SoIndexedNurbsSurface*>(node);
+        const int u = surface->numUControlPoints.getValue();
+        const int v = surface->numVControlPoints.getValue();
+        return knotsFit(surface->uKnotVector, u) && knotsFit(surface->vKnotVector, v)
+            && static_cast<long>(u) * v <= surface->coordIndex.getNum() && indicesWithin(surface->coordIndex, coordinates);
+    }
+    if (node->isOfType(SoNurbsCurve::getClassTypeId())) {
+        const auto* curve = static_cast<const SoNurbsCurve*>(node);
+        const int points = curve->numControlPoints.getValue();
+        return knotsFit(curve->knotVector, points) && points <= coordinates;
+    }
+    const auto* curve = static_cast<const SoIndexedNurbsCurve*>(node);
+    const int points = curve->numControlPoints.getValue();
+    return knotsFit(curve->knotVector, points) && points <= curve->coordIndex.getNum()
+        && indicesWithin(curve->coordIndex, coordinates);
+}
+
+SoCallbackAction::Response checkNurbs(void* outside, SoCallbackAction* action, const SoNode* node)
+{
+    if (nurbsWithin(action, node)) {
+        return SoCallbackAction::PRUNE;
+    }
+    *static_cast<bool*>(outside) = true;
+    return SoCallbackAction::ABORT;
+}
+
+SoCallbackAction::Response checkProfile(void* outside, SoCallbackAction* action, const SoNode* node)
+{
+    const int coordinates = SoProfileCoordinateElement::getInstance(action->getState())->getNum();
+    if (indicesWithin(static_cast<const SoProfile*>(node)->index, coordinates)) {
+        return SoCallbackAction::CONTINUE;
+    }
+    *static_cast<bool*>(outside) = true;
+    return SoCallbackAction::ABORT;
+}
+
 SoCallbackAction::Response checkIndices(void* outside, SoCallbackAction* action, const SoNode* node)
 {
     const bool within = node->isOfType(SoVRMLIndexedShape::getClassTypeId())
@@ -125,16 +189,37 @@ std::string modelCheckReason(int exitStatus)
     case modelCheckNotVrml: return "not a VRML model";
     case modelCheckIndexOutside: return "an index beyond the coordinates or properties it indexes";
     case modelCheckOutOfMemory: return "needs more memory than a model may take";
+    case modelCheckOutOfProcessorTime:
+        return "took more than " + std::to_string(modelCheckCpuSeconds) + " s of processor time to read";
+    case modelCheckOutOfTime: return "took longer than " + std::to_string(modelCheckWallSeconds) + " s to read";
+    case modelCheckCrashed: return "crashed the model reader";
     case modelCheckNotStarted: return "the model checker pelmora-model-check could not be started";
     }
     return "the model check failed with status " + std::to_string(exitStatus);
 }
 
-void refuseInlineFetching()
+void setUpModelReading()
 {
     // Read as a file of its own, an inline would be fetched at once, whatever the callback.
     SoVRMLInline::setReadAsSoFile(FALSE);
     SoVRMLInline::setFetchURLCallBack(fetchNothing, nullptr);
+    SoFile::setSearchOK(FALSE);
+    // Read later, a texture would be read when the model is first drawn, where
+    // no one catches what the scene library says of it.
+    SoVRMLImageTexture::setDelayFetchURL(FALSE);
+}
+
+void reportUnreadFiles(SoNode* model)
+{
+    SoSearchAction search;
+    search.setType(SoFile::getClassTypeId());
+    search.setInterest(SoSearchAction::ALL);
+    search.setSearchingAll(TRUE);
+    search.apply(model);
+    for (int n = 0; n < search.getPaths().getLength(); ++n) {
+        const auto* file = static_cast<const SoFile*>(search.getPaths()[n]->getTail());
+        reportLeftOut(file->name.getValue().getString(), "Inventor File nodes are not read");
+    }
 }
 
 int surveyModel(SoNode* model)
@@ -144,6 +229,11 @@ int surveyModel(SoNode* model)
     SoCallbackAction survey;
     survey.addPreCallback(SoVRMLIndexedShape::getClassTypeId(), checkIndices, &outside);
     survey.addPreCallback(SoIndexedShape::getClassTypeId(), checkIndices, &outside);
+    for (const SoType nurbs : {SoNurbsSurface::getClassTypeId(), SoIndexedNurbsSurface::getClassTypeId(),
+                               SoNurbsCurve::getClassTypeId(), SoIndexedNurbsCurve::getClassTypeId()}) {
+        survey.addPreCallback(nurbs, checkNurbs, &outside);
+    }
+    survey.addPreCallback(SoProfile::getClassTypeId(), checkProfile, &outside);
     survey.addTriangleCallback(SoShape::getClassTypeId(), countTriangle, &triangles);
     survey.apply(model);
     if (outside) {

@@ -1,12 +1,22 @@
-// pelmora-model-check FILE: reads a VRML model as the programs do and walks
-// it once, so that a model which would crash, hang or exhaust them does so
-// here, in a process of its own under the limits its parent sets. The exit
-// status says how it went (data/model_check.h).
+// pelmora-model-check FILE: reads a model as the programs do and walks it
+// once, so that a model which would crash, hang or exhaust them does so here,
+// in a process of its own. It sets its own limits first, so that run by hand
+// too it ends on every model with an exit status (scenery/model_check.h) and,
+// when the model fails, one line on standard error that says why.
 
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
+#include <string>
+#include <vector>
 
 #include <Inventor/SoDB.h>
 #include <Inventor/SoInput.h>
@@ -14,32 +24,148 @@
 #include <Inventor/VRMLnodes/SoVRMLGroup.h>
 #include <Inventor/nodekits/SoNodeKit.h>
 
+#include "scenery/image_reader.h"
+#include "scenery/library_messages.h"
 #include "scenery/model_check.h"
+
+namespace {
+
+// The start of every line of ours, "pelmora-model-check: FILE: ".
+std::string linePrefix;
+
+// Room for a signal handler when the stack has run out.
+alignas(16) char handlerStack[64 * 1024];
+
+// How a signal ends the check: its status, and its whole line, made before
+// any signal can come, since a handler may only write.
+struct SignalEnd {
+    int signal;
+    int status;
+    std::string line;
+};
+
+std::vector<SignalEnd> signalEnds;
+
+[[noreturn]] void fail(int status, const std::string& reason)
+{
+    std::fprintf(stderr, "%s%s\n", linePrefix.c_str(), reason.c_str());
+    std::fflush(stderr);
+    std::_Exit(status);
+}
+
+void endOnSignal(int signal)
+{
+    for (const SignalEnd& end : signalEnds) {
+        if (end.signal == signal) {
+            const ssize_t written = write(STDERR_FILENO, end.line.data(), end.line.size());
+            _exit(written >= 0 ? end.status : modelCheckCrashed);
+        }
+    }
+    _exit(modelCheckCrashed);
+}
+
+// Lowers a limit to the value, and never raises one that its parent set lower.
+void lowerLimit(int resource, rlim_t soft, rlim_t hard)
+{
+    rlimit limit {};
+    getrlimit(resource, &limit);
+    limit.rlim_cur = limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > soft ? soft : limit.rlim_cur;
+    limit.rlim_max = limit.rlim_max == RLIM_INFINITY || limit.rlim_max > hard ? hard : limit.rlim_max;
+    limit.rlim_cur = limit.rlim_cur > limit.rlim_max ? limit.rlim_max : limit.rlim_cur;
+    setrlimit(resource, &limit);
+}
+
+// Processor time ends the check with SIGXCPU, a second before the kernel
+// would kill it; the clock with SIGALRM; a stack overflow with SIGSEGV,
+// handled on a stack of its own.
+void setOwnLimits()
+{
+    lowerLimit(RLIMIT_CORE, 0, 0);
+    lowerLimit(RLIMIT_CPU, modelCheckCpuSeconds, modelCheckCpuSeconds + 1);
+    lowerLimit(RLIMIT_STACK, modelCheckStackBytes, modelCheckStackBytes);
+#if !defined(__SANITIZE_ADDRESS__)
+    // An address sanitizer reserves terabytes of address space; its parent gives it a limit on resident memory.
+    lowerLimit(RLIMIT_AS, modelCheckMemoryBytes, modelCheckMemoryBytes);
+#endif
+    signalEnds = {{SIGXCPU, modelCheckOutOfProcessorTime, ""}, {SIGALRM, modelCheckOutOfTime, ""}};
+    for (const int crash : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
+        signalEnds.push_back({crash, modelCheckCrashed, std::string(" (") + strsignal(crash) + ")"});
+    }
+    for (SignalEnd& end : signalEnds) {
+        end.line = linePrefix + modelCheckReason(end.status) + end.line + "\n";
+    }
+    stack_t alternate {};
+    alternate.ss_sp = handlerStack;
+    alternate.ss_size = sizeof handlerStack;
+    sigaltstack(&alternate, nullptr);
+    struct sigaction action {};
+    action.sa_handler = endOnSignal;
+    action.sa_flags = SA_ONSTACK;
+    sigemptyset(&action.sa_mask);
+    for (const SignalEnd& end : signalEnds) {
+        sigaction(end.signal, &action, nullptr);
+    }
+    alarm(modelCheckWallSeconds);
+}
+
+// The library's first read error, or else its first message.
+std::string firstReason(const std::vector<LibraryMessage>& messages)
+{
+    for (const LibraryMessage& message : messages) {
+        if (message.readError) {
+            return message.text;
+        }
+    }
+    return messages.empty() ? std::string() : messages.front().text;
+}
+
+}
 
 int main(int argc, char** argv)
 {
     if (argc != 2) {
+        std::fprintf(stderr, "usage: pelmora-model-check FILE\n");
         return modelCheckUsage;
     }
+    linePrefix = std::string(program_invocation_short_name) + ": " + argv[1] + ": ";
     // No core file of a model that crashes the reader, not even through a core-collecting pipe.
     prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+    setOwnLimits();
+    // Without blocking, so that a pipe at the name is never waited on.
+    const int descriptor = open(argv[1], O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat status {};
+    if (descriptor < 0 || fstat(descriptor, &status) != 0) {
+        fail(modelCheckUnopened, modelCheckReason(modelCheckUnopened) + " (" + std::strerror(errno) + ")");
+    }
+    if (!S_ISREG(status.st_mode)) {
+        fail(modelCheckUnopened, "not a regular file");
+    }
+    close(descriptor);
     SoDB::init();
     SoNodeKit::init();
     SoInteraction::init();
-    refuseInlineFetching();
+    registerJpegReader();
+    setUpModelReading();
     try {
         SoInput input;
         if (!input.openFile(argv[1], TRUE)) {
-            std::_Exit(modelCheckUnopened);
+            fail(modelCheckUnopened, modelCheckReason(modelCheckUnopened));
         }
+        startCatchingLibraryMessages();
         SoVRMLGroup* model = SoDB::readAllVRML(&input);
+        const std::string reason = firstReason(stopCatchingLibraryMessages());
         if (model == nullptr) {
-            std::_Exit(modelCheckNotVrml);
+            fail(modelCheckNotVrml, modelCheckReason(modelCheckNotVrml) + (reason.empty() ? "" : ": " + reason));
         }
         model->ref();
+        reportUnreadFiles(model);
+        const int outcome = surveyModel(model);
+        if (outcome != modelCheckPassed) {
+            fail(outcome, modelCheckReason(outcome));
+        }
         // Leaves at once: tearing the scene down proves nothing about the model.
-        std::_Exit(surveyModel(model));
+        std::_Exit(modelCheckPassed);
     } catch (const std::bad_alloc&) {
-        std::_Exit(modelCheckOutOfMemory);
+        fail(modelCheckOutOfMemory, modelCheckReason(modelCheckOutOfMemory));
     }
 }

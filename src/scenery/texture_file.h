@@ -1,17 +1,9 @@
 #pragma once
 
-#include <string>
-
 class SoTexture2;
 
-// Longest side of a texture image that is taken: a camera photo fits, while a
-// larger image, or a header that lies about its size, would cost gigabytes.
-constexpr unsigned largestTextureSide = 8192;
-
-// Why the file cannot be handed to the scene library as a texture, found from
-// its JPEG header alone; empty when it can be, or when it is missing.
-std::string textureFileProblem(const char* path);
-
-// Names the texture's file, or, when the file cannot be used, leaves the
-// texture without one, as a missing file would, and says so on standard error.
+// Names the texture's file, which the scene library then reads through our
+// JPEG reader (image_reader.h). What stands at the path and is not a regular
+// file is never opened: the texture is left without a file, as a missing one
+// would be, and one line on standard error says so.
 void setTextureFile(SoTexture2* texture, const char* path);

@@ -13,6 +13,7 @@
 
 #include "app/frame_tick.h"
 #include "app/headless_run.h"
+#include "scenery/image_reader.h"
 #include "sim/height_field.h"
 #include "surface/water_surface.h"
 
@@ -61,6 +62,7 @@ void initScene()
 {
     SoDB::init();
     SoNodeKit::init();
+    registerJpegReader();
 }
 
 void RunningPool::SetUp()

@@ -52,7 +52,8 @@ SoCoordinate3* meshCoordinates();
 // A whole file's bytes; empty when it cannot be read.
 std::string fileBytes(const std::string& path);
 
-// The scene database and node kits, as the viewer binding would start them.
+// The scene database and node kits, as the viewer binding would start them,
+// and our JPEG reader.
 void initScene();
 
 // Child n of a group as the node type a test expects, or null if it is another type.

@@ -21,6 +21,30 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// What stands at the name when it is anything but a regular file, such as
+// "a device"; empty when nothing or a regular file is there. A link is not
+// followed: the rename would replace the link, not what it points to.
+std::string otherThanAFile(const std::string& path)
+{
+    struct stat status = {};
+    if (lstat(path.c_str(), &status) != 0 || S_ISREG(status.st_mode)) {
+        return {};
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return "a folder";
+    }
+    if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode)) {
+        return "a device";
+    }
+    if (S_ISFIFO(status.st_mode)) {
+        return "a FIFO";
+    }
+    if (S_ISSOCK(status.st_mode)) {
+        return "a socket";
+    }
+    return S_ISLNK(status.st_mode) ? "a symbolic link" : "not a regular file";
+}
+
 std::string reason(const std::string& what, const std::string& path)
 {
     return what + " " + path + ": " + std::strerror(errno);
@@ -51,9 +75,9 @@ OutputFile::~OutputFile()
 
 bool checkOutputName(const std::string& path, std::string& error)
 {
-    struct stat status = {};
-    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
-        error = "cannot write " + path + ": it is a folder";
+    const std::string other = otherThanAFile(path);
+    if (!other.empty()) {
+        error = "cannot write " + path + ": it is " + other;
         return false;
     }
     return openOutput(path, error) != nullptr;
@@ -123,6 +147,12 @@ bool finishOutput(OutputFile& file, std::string& error)
                 return false;
             }
         }
+    }
+    // Whatever took the name during the run and is no file of ours stays.
+    const std::string other = otherThanAFile(file.path);
+    if (!other.empty()) {
+        error = "cannot write " + file.path + ": it is " + other;
+        return false;
     }
     if (rename(file.temporary.c_str(), file.path.c_str()) != 0) {
         error = reason("cannot name", file.path);

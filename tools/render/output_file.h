@@ -21,8 +21,9 @@ struct OutputFile {
 
 // Checks, before any work, that a file of this name can be made: its folder
 // exists and takes new files (tried, not guessed from modes, since root
-// passes every mode check), and the name is not a folder. The name is taken
-// literally. On a fault returns false and says why in error.
+// passes every mode check), and the name is free or a regular file: a folder,
+// a device, a FIFO, a socket or a link there is not ours to replace. The name
+// is taken literally. On a fault returns false and says why in error.
 bool checkOutputName(const std::string& path, std::string& error);
 
 // Opens an unnamed file in the folder of path; null, saying why in error, when it cannot.
@@ -31,6 +32,7 @@ std::unique_ptr<OutputFile> openOutput(const std::string& path, std::string& err
 // Writes all the bytes, or says why not.
 bool writeOutput(OutputFile& file, const void* bytes, std::size_t size, std::string& error);
 
-// Puts the complete file on disk and gives it its name, replacing any file
-// of that name in one step. On a fault the file stays nameless.
+// Puts the complete file on disk and gives it its name, replacing a regular
+// file of that name in one step, and nothing else. On a fault the file stays
+// nameless.
 bool finishOutput(OutputFile& file, std::string& error);

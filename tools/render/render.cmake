@@ -27,7 +27,9 @@ set(PELMORA_RENDER_SOURCES
 
 set(PELMORA_RENDER_TEST_SOURCES
   tests/render_test.cpp
+  tests/support/made_jpeg.cpp
   tests/support/pool.cpp
+  tests/support/program_window.cpp
   tests/support/render_view.cpp
   tests/viewer_match_test.cpp
   tools/render/viewer_view.cpp

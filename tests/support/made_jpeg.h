@@ -1,0 +1,19 @@
+#pragma once
+
+// JPEGs made at test time through libjpeg, in the colour spaces that cameras
+// and image programs write.
+
+#include <string>
+
+#include <jpeglib.h>
+
+struct Rgb {
+    unsigned char red;
+    unsigned char green;
+    unsigned char blue;
+};
+
+// A JPEG of one colour stored as RGB (YCbCr), grey (the red level), or as
+// Adobe's inverted CMYK or YCCK, with the Adobe marker libjpeg writes for
+// those; progressive, it comes in several scans and its reader keeps it whole.
+std::string flatJpeg(int width, int height, Rgb colour, J_COLOR_SPACE stored, bool progressive = false);
