@@ -1,5 +1,7 @@
 #include "pictures.h"
 
+#include <fstream>
+
 #include <Inventor/SbImage.h>
 #include <Inventor/SbString.h>
 #include <Inventor/SbVec2s.h>
@@ -40,6 +42,13 @@ bool readPicture(const std::string& path, Picture& picture)
         picture.rgb.insert(picture.rgb.end(), row, row + rowBytes);
     }
     return true;
+}
+
+void writePicture(const std::string& path, const Picture& picture)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << "P6\n" << picture.width << " " << picture.height << "\n255\n";
+    out.write(reinterpret_cast<const char*>(picture.rgb.data()), static_cast<std::streamsize>(picture.rgb.size()));
 }
 
 PixelBox wholePicture(const Picture& picture)

@@ -30,6 +30,9 @@ struct MeanColour {
 // Reads a picture file; false when it cannot be read or has no RGB pixels.
 bool readPicture(const std::string& path, Picture& picture);
 
+// Writes a picture as a binary PPM file, for a person to look at when a test fails.
+void writePicture(const std::string& path, const Picture& picture);
+
 // The whole picture as a box.
 PixelBox wholePicture(const Picture& picture);
 
