@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -63,7 +65,7 @@ JpegPicture readBytes(std::string bytes)
 
 TEST(JpegFile, DecodesReducedWithinTheTextureSideAndRefusesPastTheLargestSideOrItsMemory)
 {
-    const std::string progressive = ::testing::TempDir() + "pelmora-progressive.jpg";
+    const std::string progressive = ::testing::TempDir() + "pelmora-progressive-" + std::to_string(getpid()) + ".jpg";
     std::ofstream(progressive, std::ios::binary) << flatJpeg(64, 64, {90, 90, 90}, JCS_YCbCr, true);
     for (const ClaimedSize& claimed : claimedSizes) {
         const JpegPicture picture =
@@ -84,7 +86,8 @@ TEST(JpegFile, EveryStoredColourSpaceLoadsAsItsColour)
     initScene();
     const Rgb colour = {200, 40, 90};
     for (const StoredColour& each : storedColours) {
-        const std::string path = ::testing::TempDir() + "pelmora-stored-colour-" + std::to_string(each.stored) + ".jpg";
+        const std::string path = ::testing::TempDir() + "pelmora-stored-colour-" + std::to_string(getpid()) + "-" +
+                                 std::to_string(each.stored) + ".jpg";
         std::ofstream(path, std::ios::binary) << flatJpeg(each.width, 16, colour, each.stored);
         auto* texture = new SoTexture2;
         texture->ref();

@@ -211,7 +211,7 @@ SoSeparator* loadModelIn(const std::string& folder)
 
 std::string folderWithModel(const std::string& name, const std::string& content)
 {
-    const std::string folder = ::testing::TempDir() + "pelmora-model-" + name;
+    const std::string folder = ::testing::TempDir() + "pelmora-model-" + std::to_string(getpid()) + "-" + name;
     EXPECT_EQ(std::system(("mkdir -p '" + folder + "/3DModel'").c_str()), 0) << "cannot make " << folder;
     std::ofstream(folder + "/3DModel/julii.wrl", std::ios::binary) << content;
     return folder;
@@ -280,7 +280,7 @@ TEST_F(Scenery, UnreadableModelLeavesNoChildInItsPlace)
         EXPECT_EQ(model->getNumChildren(), 3) << damaged[0];
         imported->unref();
     }
-    const std::string empty = ::testing::TempDir() + "pelmora-model-missing";
+    const std::string empty = ::testing::TempDir() + "pelmora-model-missing-" + std::to_string(getpid());
     ASSERT_EQ(std::system(("mkdir -p '" + empty + "'").c_str()), 0) << "cannot make " << empty;
     SoSeparator* imported = loadModelIn(empty);
     ASSERT_NE(imported, nullptr);
