@@ -1,5 +1,6 @@
 #include "scenery/model_check.h"
 
+
 #include <Inventor/SbString.h>
 #include <Inventor/SbViewportRegion.h>
 #include <Inventor/actions/SoCallbackAction.h>
@@ -27,6 +28,17 @@
 #include "scenery/data_file.h"
 
 namespace {
+
+// Lowers a limit to the value, and never raises one set lower before.
+void lowerLimit(int resource, rlim_t soft, rlim_t hard)
+{
+    rlimit limit {};
+    getrlimit(resource, &limit);
+    limit.rlim_cur = limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > soft ? soft : limit.rlim_cur;
+    limit.rlim_max = limit.rlim_max == RLIM_INFINITY || limit.rlim_max > hard ? hard : limit.rlim_max;
+    limit.rlim_cur = limit.rlim_cur > limit.rlim_max ? limit.rlim_max : limit.rlim_cur;
+    setrlimit(resource, &limit);
+}
 
 // The callback's own url argument comes empty; the node names what it would fetch.
 void fetchNothing(const SbString&, void*, SoVRMLInline* node)
@@ -196,6 +208,17 @@ std::string modelCheckReason(int exitStatus)
     case modelCheckNotStarted: return "the model checker pelmora-model-check could not be started";
     }
     return "the model check failed with status " + std::to_string(exitStatus);
+}
+
+void lowerModelCheckLimits(rlim_t stackBytes)
+{
+    lowerLimit(RLIMIT_CORE, 0, 0);
+    lowerLimit(RLIMIT_CPU, modelCheckCpuSeconds, modelCheckCpuSeconds + 1);
+    lowerLimit(RLIMIT_STACK, stackBytes, stackBytes);
+#if !defined(__SANITIZE_ADDRESS__)
+    // An address sanitizer reserves terabytes of address space; its parent gives it a limit on resident memory.
+    lowerLimit(RLIMIT_AS, modelCheckMemoryBytes, modelCheckMemoryBytes);
+#endif
 }
 
 void setUpModelReading()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/resource.h>
+
 #include <string>
 
 class SoNode;
@@ -27,6 +29,10 @@ constexpr long modelCheckMemoryBytes = 1024L * 1024 * 1024;
 constexpr long modelCheckCpuSeconds = 5;
 constexpr long modelCheckWallSeconds = 6;
 constexpr long modelCheckStackBytes = 4L * 1024 * 1024;
+
+// Lowers the check's limits, never raising one set lower before. Only calls
+// the kernel, so that a child may call it between fork and exec.
+void lowerModelCheckLimits(rlim_t stackBytes);
 
 // What the exit status of a check says about the model.
 std::string modelCheckReason(int exitStatus);

@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,29 +63,12 @@ void endOnSignal(int signal)
     _exit(modelCheckCrashed);
 }
 
-// Lowers a limit to the value, and never raises one that its parent set lower.
-void lowerLimit(int resource, rlim_t soft, rlim_t hard)
-{
-    rlimit limit {};
-    getrlimit(resource, &limit);
-    limit.rlim_cur = limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > soft ? soft : limit.rlim_cur;
-    limit.rlim_max = limit.rlim_max == RLIM_INFINITY || limit.rlim_max > hard ? hard : limit.rlim_max;
-    limit.rlim_cur = limit.rlim_cur > limit.rlim_max ? limit.rlim_max : limit.rlim_cur;
-    setrlimit(resource, &limit);
-}
-
 // Processor time ends the check with SIGXCPU, a second before the kernel
 // would kill it; the clock with SIGALRM; a stack overflow with SIGSEGV,
 // handled on a stack of its own.
 void setOwnLimits()
 {
-    lowerLimit(RLIMIT_CORE, 0, 0);
-    lowerLimit(RLIMIT_CPU, modelCheckCpuSeconds, modelCheckCpuSeconds + 1);
-    lowerLimit(RLIMIT_STACK, modelCheckStackBytes, modelCheckStackBytes);
-#if !defined(__SANITIZE_ADDRESS__)
-    // An address sanitizer reserves terabytes of address space; its parent gives it a limit on resident memory.
-    lowerLimit(RLIMIT_AS, modelCheckMemoryBytes, modelCheckMemoryBytes);
-#endif
+    lowerModelCheckLimits(modelCheckStackBytes);
     signalEnds = {{SIGXCPU, modelCheckOutOfProcessorTime, ""}, {SIGALRM, modelCheckOutOfTime, ""}};
     for (const int crash : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
         signalEnds.push_back({crash, modelCheckCrashed, std::string(" (") + strsignal(crash) + ")"});

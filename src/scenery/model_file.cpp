@@ -86,12 +86,6 @@ std::vector<std::string> checkerEnvironment()
     return environment;
 }
 
-void setLimit(int resource, rlim_t soft, rlim_t hard)
-{
-    const rlimit limit {soft, hard};
-    setrlimit(resource, &limit);
-}
-
 // Between fork and exec only calls that are safe in a child of a threaded
 // program: the limits, the standard streams (quiet but for standard error,
 // which the program reads), exec. The check ends with the program, should
@@ -107,12 +101,7 @@ void setLimit(int resource, rlim_t soft, rlim_t hard)
     dup2(quiet, STDIN_FILENO);
     dup2(quiet, STDOUT_FILENO);
     dup2(errors, STDERR_FILENO);
-    setLimit(RLIMIT_CORE, 0, 0);
-    setLimit(RLIMIT_CPU, modelCheckCpuSeconds, modelCheckCpuSeconds + 1);
-    setLimit(RLIMIT_STACK, stackBytes, stackBytes);
-#if !defined(__SANITIZE_ADDRESS__)
-    setLimit(RLIMIT_AS, modelCheckMemoryBytes, modelCheckMemoryBytes);
-#endif
+    lowerModelCheckLimits(stackBytes);
     execve(arguments[0], arguments, environment);
     _exit(modelCheckNotStarted);
 }
