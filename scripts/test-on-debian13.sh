@@ -2,7 +2,8 @@
 # The long run on Debian 13 (trixie): makes a fresh Debian 13 root with
 # debootstrap, clones the current commit of this repository into it and runs
 # the README's test command there, as on a fresh machine of that release.
-# Ends with that command's status, after its totals. Over an hour on 2 cores.
+# Ends with that command's status, after its totals. 20 minutes on 2 idle
+# cores, over an hour on busy ones.
 #
 #   scripts/test-on-debian13.sh [ROOT]      # ROOT defaults to build/debian13-root
 #
