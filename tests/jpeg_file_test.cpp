@@ -8,7 +8,7 @@
 
 #include <Inventor/nodes/SoTexture2.h>
 
-#include "scenery/jpeg_file.h"
+#include "images/jpeg_file.h"
 #include "support/jpeg_header.h"
 #include "support/made_jpeg.h"
 #include "support/pool.h"

@@ -18,8 +18,8 @@
 #include <Inventor/nodes/SoCamera.h>
 #include <Inventor/nodes/SoShape.h>
 
-#include "scenery/model_check.h"
-#include "scenery/model_file.h"
+#include "model_check/model_check.h"
+#include "model_check/model_file.h"
 #include "support/hostile_models.h"
 #include "support/pool.h"
 #include "support/x_display.h"

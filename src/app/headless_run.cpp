@@ -7,7 +7,7 @@
 
 #include "app/frame_tick.h"
 #include "app/scene_assembly.h"
-#include "scenery/image_reader.h"
+#include "images/image_reader.h"
 #include "sim/random_source.h"
 
 SoSeparator* startHeadlessRun()

@@ -6,7 +6,7 @@
 
 #include "app/frame_tick.h"
 #include "app/scene_assembly.h"
-#include "scenery/image_reader.h"
+#include "images/image_reader.h"
 #ifdef PELMORA_WITH_MODEL
 #include "scenery/imported_model.h"
 #endif

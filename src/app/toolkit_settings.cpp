@@ -11,7 +11,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include "scenery/data_file.h"
+#include "data_files/data_file.h"
 
 namespace {
 

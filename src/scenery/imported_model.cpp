@@ -6,7 +6,7 @@
 #include <Inventor/nodes/SoTexture2.h>
 #include <Inventor/nodes/SoTransform.h>
 
-#include "scenery/model_file.h"
+#include "model_check/model_file.h"
 #include "scenery/texture_file.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <Inventor/nodes/SoTexture2.h>
 
-#include "scenery/data_file.h"
+#include "data_files/data_file.h"
 
 void setTextureFile(SoTexture2* texture, const char* path)
 {

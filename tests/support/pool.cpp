@@ -13,7 +13,7 @@
 
 #include "app/frame_tick.h"
 #include "app/headless_run.h"
-#include "scenery/image_reader.h"
+#include "images/image_reader.h"
 #include "sim/height_field.h"
 #include "surface/water_surface.h"
 

@@ -1,4 +1,4 @@
-#include "scenery/model_file.h"
+#include "model_check/model_file.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -21,10 +21,10 @@
 #include <Inventor/SoInput.h>
 #include <Inventor/VRMLnodes/SoVRMLGroup.h>
 
-#include "scenery/data_file.h"
-#include "scenery/library_messages.h"
-#include "scenery/model_cameras.h"
-#include "scenery/model_check.h"
+#include "data_files/data_file.h"
+#include "model_check/library_messages.h"
+#include "model_check/model_cameras.h"
+#include "model_check/model_check.h"
 
 extern char** environ;
 

@@ -1,7 +1,7 @@
 // pelmora-model-check FILE: reads a model as the programs do and walks it
 // once, so that a model which would crash, hang or exhaust them does so here,
 // in a process of its own. It sets its own limits first, so that run by hand
-// too it ends on every model with an exit status (scenery/model_check.h) and,
+// too it ends on every model with an exit status (model_check/model_check.h) and,
 // when the model fails, one line on standard error that says why.
 
 #include <fcntl.h>
@@ -23,9 +23,9 @@
 #include <Inventor/VRMLnodes/SoVRMLGroup.h>
 #include <Inventor/nodekits/SoNodeKit.h>
 
-#include "scenery/image_reader.h"
-#include "scenery/library_messages.h"
-#include "scenery/model_check.h"
+#include "images/image_reader.h"
+#include "model_check/library_messages.h"
+#include "model_check/model_check.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "scenery/library_messages.h"
+#include "model_check/library_messages.h"
 
 #include <Inventor/errors/SoDebugError.h>
 #include <Inventor/errors/SoReadError.h>

@@ -1,4 +1,4 @@
-#include "scenery/jpeg_file.h"
+#include "images/jpeg_file.h"
 
 #include <algorithm>
 #include <csetjmp>

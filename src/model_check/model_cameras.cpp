@@ -1,4 +1,4 @@
-#include "scenery/model_cameras.h"
+#include "model_check/model_cameras.h"
 
 #include <string>
 #include <utility>
@@ -10,7 +10,7 @@
 #include <Inventor/nodes/SoCamera.h>
 #include <Inventor/nodes/SoGroup.h>
 
-#include "scenery/data_file.h"
+#include "data_files/data_file.h"
 
 void leaveOutModelCameras(SoNode* model, const char* path)
 {

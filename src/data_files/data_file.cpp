@@ -1,4 +1,4 @@
-#include "scenery/data_file.h"
+#include "data_files/data_file.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "scenery/image_reader.h"
+#include "images/image_reader.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,8 +13,8 @@
 #include <Inventor/SbImage.h>
 #include <Inventor/SoDB.h>
 
-#include "scenery/data_file.h"
-#include "scenery/jpeg_file.h"
+#include "data_files/data_file.h"
+#include "images/jpeg_file.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "scenery/model_check.h"
+#include "model_check/model_check.h"
 
 
 #include <Inventor/SbString.h>
@@ -25,7 +25,7 @@
 #include <Inventor/nodes/SoVertexProperty.h>
 #include <Inventor/VRMLnodes/SoVRMLImageTexture.h>
 
-#include "scenery/data_file.h"
+#include "data_files/data_file.h"
 
 namespace {
 
