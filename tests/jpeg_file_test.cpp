@@ -53,6 +53,63 @@ const StoredColour storedColours[] = {{JCS_YCbCr, 3, 24, 24}, {JCS_GRAYSCALE, 1,
 // A flat colour comes back within a few levels through the lossy coding.
 constexpr int colourMargin = 3;
 
+// A picture stored as a camera turned in each Exif orientation would store
+// it, blocks a to f, rows from the top; each stands as the first one, which
+// has no Exif block. A block that breaks the rules leaves the picture as stored.
+struct StoredTurn {
+    const char* blocks;
+    std::string exif;
+};
+
+const StoredTurn storedTurns[] = {
+    {"abc/def", ""}, {"abc/def", exifBlock(1, false)}, {"cba/fed", exifBlock(2, true)}, {"fed/cba", exifBlock(3, false)},
+    {"def/abc", exifBlock(4, true)}, {"ad/be/cf", exifBlock(5, false)}, {"cf/be/ad", exifBlock(6, true)},
+    {"fc/eb/da", exifBlock(7, false)}, {"da/eb/fc", exifBlock(8, true)}, {"abc/def", exifBlock(9, false)},
+    {"abc/def", exifBlock(6, true).substr(0, 25)}, {"abc/def", "Exif"},
+};
+
+constexpr int blockSide = 8;
+
+std::string blocksJpeg(const StoredTurn& turn)
+{
+    const std::string blocks = turn.blocks;
+    const std::size_t columns = blocks.find('/');
+    const std::size_t rows = (blocks.size() + 1) / (columns + 1);
+    std::vector<unsigned char> levels;
+    for (std::size_t y = 0; y < rows * blockSide; ++y) {
+        for (std::size_t x = 0; x < columns * blockSide; ++x) {
+            levels.push_back(static_cast<unsigned char>(20 + 40 * (blocks[y / blockSide * (columns + 1) + x / blockSide] - 'a')));
+        }
+    }
+    return greyJpeg(static_cast<int>(columns) * blockSide, static_cast<int>(rows) * blockSide, levels, turn.exif);
+}
+
+// Damaged copies of a JPEG of the data folder, as a texture would meet them.
+struct DamagedJpeg {
+    const char* name;
+    std::string (*damage)(std::string bytes);
+    const char* says;  // after "PROGRAM: FILE: "; a line that ends "left out" when it is not drawn
+};
+
+const DamagedJpeg damagedJpegs[] = {
+    {"truncated", [](std::string bytes) { return bytes.substr(0, bytes.size() / 2); },
+        "libjpeg warns: Premature end of JPEG file; drawn as far as it can be read"},
+    {"bit-flipped",
+        [](std::string bytes) {
+            for (std::size_t n = bytes.size() / 2; n < bytes.size() / 2 + 8; ++n) {
+                bytes[n] = static_cast<char>(~bytes[n]);
+            }
+            return bytes;
+        },
+        "libjpeg warns: Corrupt JPEG data: 81 extraneous bytes before marker 0xd9; drawn as far as it can be read"},
+    {"header-only",
+        [](std::string bytes) {
+            const std::size_t scan = bytes.find("\xFF\xDA");
+            return bytes.substr(0, scan + 2 + (static_cast<unsigned char>(bytes[scan + 2]) << 8 | static_cast<unsigned char>(bytes[scan + 3])));
+        },
+        "a JPEG of headers without image data; left out"},
+};
+
 JpegPicture readBytes(std::string bytes)
 {
     std::FILE* file = fmemopen(bytes.data(), bytes.size(), "rb");
@@ -101,6 +158,39 @@ TEST(JpegFile, EveryStoredColourSpaceLoadsAsItsColour)
         for (int channel = 0; channel < components && pixels != nullptr; ++channel) {
             EXPECT_NEAR(pixels[channel], expected[channel], colourMargin) << "colour space " << each.stored << ", channel " << channel;
         }
+        texture->unref();
+        std::remove(path.c_str());
+    }
+}
+
+TEST(JpegFile, EveryExifOrientationStandsAsTheUprightPicture)
+{
+    const JpegPicture upright = readBytes(blocksJpeg(storedTurns[0]));
+    ASSERT_EQ(upright.width, 3u * blockSide);
+    for (const StoredTurn& turn : storedTurns) {
+        const JpegPicture picture = readBytes(blocksJpeg(turn));
+        EXPECT_EQ(picture.width, upright.width) << turn.blocks;
+        EXPECT_TRUE(picture.pixels == upright.pixels) << turn.blocks << ", Exif block of " << turn.exif.size() << " bytes";
+    }
+}
+
+TEST(JpegFile, DamagedTextureIsDrawnAsFarAsItGoesOrLeftOutWithOneLine)
+{
+    initScene();
+    const std::string water = fileBytes("texture/water.jpg");
+    for (const DamagedJpeg& damaged : damagedJpegs) {
+        const std::string path = ::testing::TempDir() + "pelmora-" + damaged.name + "-" + std::to_string(getpid()) + ".jpg";
+        std::ofstream(path, std::ios::binary) << damaged.damage(water);
+        auto* texture = new SoTexture2;
+        texture->ref();
+        SbVec2s size;
+        int components = 0;
+        const std::string errors = standardErrorOf([&] {
+            texture->filename = path.c_str();
+            texture->image.getValue(size, components);
+        });
+        EXPECT_EQ(errors, std::string(program_invocation_short_name) + ": " + path + ": " + damaged.says + "\n");
+        EXPECT_EQ(size[0] > 0, errors.find("left out") == std::string::npos) << damaged.name;
         texture->unref();
         std::remove(path.c_str());
     }

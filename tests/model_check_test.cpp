@@ -106,24 +106,6 @@ void PrintTo(const HostileModel& model, std::ostream* out)
     *out << model.name;
 }
 
-// What the call writes to standard error, which goes to a file meanwhile.
-std::string standardErrorOf(const std::function<void()>& call)
-{
-    char path[] = "/tmp/pelmora-model-errors-XXXXXX";
-    const int file = mkstemp(path);
-    std::fflush(stderr);
-    const int saved = dup(STDERR_FILENO);
-    dup2(file, STDERR_FILENO);
-    call();
-    std::fflush(stderr);
-    dup2(saved, STDERR_FILENO);
-    close(saved);
-    close(file);
-    const std::string errors = fileBytes(path);
-    unlink(path);
-    return errors;
-}
-
 class ModelCheck : public ::testing::TestWithParam<HostileModel> {
 protected:
     void SetUp() override

@@ -1,7 +1,6 @@
 #include "support/made_jpeg.h"
 
 #include <cstdlib>
-#include <vector>
 
 std::string flatJpeg(int width, int height, Rgb colour, J_COLOR_SPACE stored, bool progressive)
 {
@@ -39,4 +38,45 @@ std::string flatJpeg(int width, int height, Rgb colour, J_COLOR_SPACE stored, bo
     std::string made(reinterpret_cast<const char*>(bytes), size);
     std::free(bytes);
     return made;
+}
+
+std::string greyJpeg(int width, int height, const std::vector<unsigned char>& levels, const std::string& app1)
+{
+    jpeg_compress_struct encoder {};
+    jpeg_error_mgr errors {};
+    encoder.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&encoder);
+    unsigned char* bytes = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&encoder, &bytes, &size);
+    encoder.image_width = static_cast<JDIMENSION>(width);
+    encoder.image_height = static_cast<JDIMENSION>(height);
+    encoder.input_components = 1;
+    encoder.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&encoder);
+    jpeg_start_compress(&encoder, TRUE);
+    jpeg_write_marker(&encoder, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(app1.data()), static_cast<unsigned>(app1.size()));
+    for (int y = 0; y < height; ++y) {
+        JSAMPROW row = const_cast<JSAMPLE*>(levels.data() + static_cast<std::size_t>(y) * width);
+        jpeg_write_scanlines(&encoder, &row, 1);
+    }
+    jpeg_finish_compress(&encoder);
+    jpeg_destroy_compress(&encoder);
+    std::string made(reinterpret_cast<const char*>(bytes), size);
+    std::free(bytes);
+    return made;
+}
+
+std::string exifBlock(unsigned orientation, bool bigEndian)
+{
+    const auto number = [bigEndian](unsigned value, int bytes) {
+        std::string made;
+        for (int n = 0; n < bytes; ++n) {
+            made += static_cast<char>(value >> (8 * (bigEndian ? bytes - 1 - n : n)));
+        }
+        return made;
+    };
+    // The TIFF header, then a directory of one entry, a SHORT, and no next directory.
+    return std::string("Exif\0\0", 6) + (bigEndian ? "MM" : "II") + number(42, 2) + number(8, 4) + number(1, 2)
+        + number(0x0112, 2) + number(3, 2) + number(1, 4) + number(orientation, 2) + number(0, 2) + number(0, 4);
 }
