@@ -66,7 +66,7 @@ foreach(side IN LISTS PELMORA_WINDOW_ICON_SIDES)
 endforeach()
 list(LENGTH PELMORA_WINDOW_ICON_SIDES iconCount)
 file(GENERATE OUTPUT ${PELMORA_WINDOW_ICON_SOURCE} CONTENT "// Made by packaging/packaging.cmake from packaging/icons.
-#include \"app/pool_icon.h\"
+#include \"binding/qt/pool_icon.h\"
 
 namespace {
 ${iconArrays}}
@@ -112,7 +112,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://pelmora.invalid/)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so no library link shows them: the scene library's
-# image reader for the JPEG textures, Mesa's GL driver, and Qt's X platform
-# plugin (in libqt5gui5).
+# image library for a model's PNG and GIF textures (our own reader takes the
+# JPEGs), Mesa's GL driver, and Qt's X platform plugin (in libqt5gui5).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsimage20, libgl1-mesa-dri, libqt5gui5 (>= 5.15)")
 include(CPack)

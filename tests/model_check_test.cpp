@@ -43,7 +43,7 @@ struct HostileModel {
     const char* named;    // what the line names: a file inside, or the model itself when null; no line when empty
     const char* says;     // what the line says besides, or null
     int shapes;           // the shapes read, or -1 when the model is left out
-    int checkStatus;      // the checker's exit status
+    CheckStatus checkStatus;  // the checker's exit status
 };
 
 const std::string nurbsPatch = "Coordinate3 { point [ 0 0 0, 1 0 0, 2 0 0, 0 1 1, 1 1 1, 2 1 1, 0 2 0, 1 2 0, 2 2 0 ] } ";
@@ -52,53 +52,53 @@ const std::string textured = "Shape { appearance Appearance { texture ImageTextu
 
 const HostileModel hostileModels[] = {
     {"FifoModel", [](const std::string& target) { mkfifo(target.c_str(), 0600); }, nullptr, "not a regular file", -1,
-        modelCheckUnopened},
+        CheckStatus::Unopened},
     {"ModelInlinesItself", [](const std::string& target) { writeFile(target, vrmlModel("Inline { url \"julii.wrl\" }")); },
-        "julii.wrl", nullptr, 0, modelCheckPassed},
+        "julii.wrl", nullptr, 0, CheckStatus::Passed},
     {"ModelsInlineEachOther",
         [](const std::string& target) {
             writeFile(target, vrmlModel("Inline { url \"other.wrl\" }"));
             writeFile(fs::path(target).replace_filename("other.wrl"), vrmlModel("Inline { url \"julii.wrl\" }"));
         },
-        "other.wrl", nullptr, 0, modelCheckPassed},
+        "other.wrl", nullptr, 0, CheckStatus::Passed},
     {"ModelNests100000Levels", [](const std::string& target) { writeFile(target, nestedModel(100000)); }, nullptr,
-        "crashed the model reader", -1, modelCheckCrashed},
+        "crashed the model reader", -1, CheckStatus::Crashed},
     {"ModelFaceIndexBeyondItsCoordinates",
         [](const std::string& target) {
             writeFile(target, vrmlModel("Shape { geometry IndexedFaceSet { coord Coordinate { point [ 0 0 0, 1 0 0, 0 1 0 ] } "
                                         "coordIndex [ 0, 1, 7, -1 ] } }"));
         },
-        nullptr, "an index beyond", -1, modelCheckIndexOutside},
+        nullptr, "an index beyond", -1, CheckStatus::IndexOutside},
     // Which of its two time limits ends the check first depends on how busy the machine is.
     {"ModelUseBomb", [](const std::string& target) { writeFile(target, useBombModel()); }, nullptr, "took ", -1,
-        modelCheckOutOfTime},
+        CheckStatus::OutOfTime},
     {"ModelProtoBomb", [](const std::string& target) { writeFile(target, protoBombModel()); }, nullptr, "took ",
-        -1, modelCheckOutOfTime},
+        -1, CheckStatus::OutOfTime},
     {"ModelTheLibraryCannotParse",
         [](const std::string& target) { writeFile(target, vrmlModel("Group { children [\n Frobnicate { size 3 }\n] }")); },
-        nullptr, "not a VRML model: Node type ``Frobnicate'' not recognized (line 3)", -1, modelCheckNotVrml},
+        nullptr, "not a VRML model: Node type ``Frobnicate'' not recognized (line 3)", -1, CheckStatus::NotVrml},
     // Cut into triangles, a NURBS surface needs OpenGL, which the check has none of.
     {"NurbsModel", [](const std::string& target) { writeFile(target, "#Inventor V2.1 ascii\nSeparator { " + nurbsPatch
                        + "NurbsSurface { numUControlPoints 3 numVControlPoints 3 " + nurbsKnots + "}"); },
-        "", nullptr, 1, modelCheckPassed},
+        "", nullptr, 1, CheckStatus::Passed},
     {"NurbsBeyondItsControlPoints", [](const std::string& target) { writeFile(target, "#Inventor V2.1 ascii\nSeparator { "
                        + nurbsPatch + "NurbsSurface { numUControlPoints 3 numVControlPoints 4 " + nurbsKnots + "}"); },
-        nullptr, "an index beyond", -1, modelCheckIndexOutside},
+        nullptr, "an index beyond", -1, CheckStatus::IndexOutside},
     {"ModelWithViewpoints",
         [](const std::string& target) {
             writeFile(target, vrmlModel("Viewpoint { position 0 0 1 } Group { children [ DEF V Viewpoint {} USE V "
                                         "Shape { geometry Box {} } ] }"));
         },
-        nullptr, "its 3 cameras or viewpoints", 1, modelCheckPassed},
+        nullptr, "its 3 cameras or viewpoints", 1, CheckStatus::Passed},
     {"ModelWithFileNode",
         [](const std::string& target) {
             writeFile(target, "#Inventor V2.1 ascii\nSeparator { File { name \"other.iv\" } Cube {} }");
             writeFile(fs::path(target).replace_filename("other.iv"), "#Inventor V2.1 ascii\nSphere {}");
         },
-        "other.iv", "Inventor File nodes are not read", 1, modelCheckPassed},
+        "other.iv", "Inventor File nodes are not read", 1, CheckStatus::Passed},
     // Twice the same missing texture: one line.
     {"ModelWithAMissingTexture", [](const std::string& target) { writeFile(target, vrmlModel(textured + textured)); },
-        "gone.jpg", "not found", 2, modelCheckPassed},
+        "gone.jpg", "not found", 2, CheckStatus::Passed},
 };
 
 void PrintTo(const HostileModel& model, std::ostream* out)
@@ -129,7 +129,7 @@ TEST_P(ModelCheck, HostileModelIsLeftOutOrReadWithoutWhatItCannotUseWithOneLine)
     const std::string path = folder + "/julii.wrl";
     hostile.make(path);
     SoVRMLGroup* model = nullptr;
-    const std::string errors = standardErrorOf([&] { model = readCheckedModel(path.c_str()); });
+    const std::string errors = standardErrorOf([&] { model = readCheckedModel(startModelCheck(path)); });
     ASSERT_EQ(model != nullptr, hostile.shapes >= 0) << errors;
     if (model != nullptr) {
         model->ref();
@@ -169,8 +169,10 @@ TEST_P(ModelCheck, CheckerAloneEndsWithItsStatus)
     check.arguments = {fs::path(PELMORA_PROGRAM).replace_filename("pelmora-model-check").string(), path};
     const ProgramRun run = runProgram(check);
     EXPECT_EQ(run.signal, 0) << run.errors;
-    EXPECT_EQ(run.status == modelCheckOutOfProcessorTime ? modelCheckOutOfTime : run.status, hostile.checkStatus) << run.errors;
-    if (hostile.checkStatus != modelCheckPassed) {
+    const auto status = static_cast<CheckStatus>(run.status);
+    EXPECT_EQ(static_cast<int>(status == CheckStatus::OutOfProcessorTime ? CheckStatus::OutOfTime : status),
+        static_cast<int>(hostile.checkStatus)) << run.errors;
+    if (hostile.checkStatus != CheckStatus::Passed) {
         const std::vector<std::string> lines = ownLines(run.errors, "pelmora-model-check");
         ASSERT_EQ(lines.size(), 1u) << run.errors;
         EXPECT_EQ(lines[0].rfind("pelmora-model-check: " + path + ": ", 0), 0u) << lines[0];

@@ -71,7 +71,25 @@ set(PELMORA_GUI_TEST_SOURCES
   tests/wayland_test.cpp
 )
 
-function(pelmora_tests size core program)
+set(PELMORA_RENDER_TEST_SOURCES
+  tests/render_test.cpp
+  tests/support/made_jpeg.cpp
+  tests/support/pool.cpp
+  tests/support/program_window.cpp
+  tests/support/render_view.cpp
+  tests/viewer_match_test.cpp
+)
+
+# The renderer's options, and the requests refused for them, are the same
+# for every build: tested once.
+add_executable(pelmora-render-option-tests tests/render_options_test.cpp tests/render_request_test.cpp)
+target_compile_definitions(pelmora-render-option-tests PRIVATE PELMORA_RENDER_PROGRAM="$<TARGET_FILE:pelmora-render>")
+target_link_libraries(pelmora-render-option-tests PRIVATE pelmora-render-options pelmora-test-x GTest::gtest
+  GTest::gtest_main)
+add_dependencies(pelmora-render-option-tests pelmora-render)
+gtest_discover_tests(pelmora-render-option-tests TEST_PREFIX "render/" PROPERTIES LABELS "unit")
+
+function(pelmora_tests size core window program)
   set(tests pelmora-tests-${size})
   add_executable(${tests} ${PELMORA_TEST_SOURCES})
   target_include_directories(${tests} PRIVATE tests)
@@ -94,6 +112,23 @@ function(pelmora_tests size core program)
   pelmora_shared_display(${size})
   gtest_discover_tests(${gui_tests} TEST_PREFIX "${size}/" WORKING_DIRECTORY ${PELMORA_DATA_DIR}
     PROPERTIES LABELS "gui" FIXTURES_REQUIRED display-${size} ENVIRONMENT "${display_environment}")
+
+  # The renderer's pictures, and the program's start-up stopped at tick 300
+  # to compare the live viewer with the renderer.
+  set(harness pelmora-viewer-at-tick-${size})
+  add_executable(${harness} tests/viewer_at_tick.cpp)
+  target_link_libraries(${harness} PRIVATE ${window})
+  set(render_tests pelmora-render-tests-${size})
+  add_executable(${render_tests} ${PELMORA_RENDER_TEST_SOURCES})
+  target_include_directories(${render_tests} PRIVATE tests)
+  target_compile_definitions(${render_tests} PRIVATE PELMORA_RENDER_PROGRAM="$<TARGET_FILE:pelmora-render>"
+    PELMORA_VIEWER_AT_TICK="$<TARGET_FILE:${harness}>" PELMORA_DATA_DIR="${PELMORA_DATA_DIR}"
+    PELMORA_DOCS_DIR="${CMAKE_SOURCE_DIR}/docs")
+  target_link_libraries(${render_tests} PRIVATE ${core} pelmora-render-pictures pelmora-test-x GTest::gtest
+    GTest::gtest_main)
+  add_dependencies(${render_tests} pelmora-render ${harness})
+  gtest_discover_tests(${render_tests} TEST_PREFIX "${size}/" WORKING_DIRECTORY ${PELMORA_DATA_DIR}
+    PROPERTIES LABELS "render")
 
   # The program under valgrind's memcheck on a server of its own; slow, so
   # only on request (ctest -L memcheck).

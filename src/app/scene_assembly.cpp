@@ -1,10 +1,9 @@
 #include "app/scene_assembly.h"
 
-#include <cstdlib>
-
 #include <Inventor/nodekits/SoShapeKit.h>
 #include <Inventor/nodes/SoSeparator.h>
 
+#include "app/library_switches.h"
 #include "scenery/spot_light.h"
 #include "sim/height_field.h"
 #include "surface/caustic_texture.h"
@@ -19,11 +18,8 @@
 
 SoSeparator* assembleScene()
 {
-    // The caustic image is N x N texels, not a power of two. Coin 4.0.0 scales
-    // such an image to a power of two before drawing it; later releases draw
-    // it as it is, which shows its texels as hard blocks. Scaled on every
-    // release, the pool looks the same wherever it runs.
-    setenv("COIN_GLGLUE_DISABLE_NON_POWER_OF_TWO_TEXTURES", "1", 1);
+    scaleTexturesToPowersOfTwo();            // the caustic image looks the same on every release
+    loadImageLibraryByVersionedName();       // a model's PNG textures without the development package
     waterKit = new SoShapeKit;               // the kit exists before anything is built into it
     resetSimulation();                       // still water, the first drop, the walls mirrored
     buildLightPattern();                     // stripes and the caustic texture, before the water needs them

@@ -18,7 +18,7 @@ StartedPool startUp(int& argc, char** argv)
     startImportedModelCheck();                                                // the model is checked while the window opens
 #endif
     registerJpegReader();                                                     // ahead of the binding's own image reader
-    pool.mainWindow = initBinding(argc, argv, argv[0], "SoWin");             // opens the display and the scene database
+    pool.mainWindow = initBinding(argc, argv, argv[0], bindingClassName);     // opens the display and the scene database
     if (pool.mainWindow == nullptr) {
         return pool;                                                          // nowhere to show the pool
     }

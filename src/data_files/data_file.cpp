@@ -2,8 +2,9 @@
 
 #include <sys/stat.h>
 
-#include <cerrno>
 #include <cstdio>
+
+#include "platform/process.h"
 
 std::string notRegularFileReason(const char* path)
 {
@@ -16,7 +17,7 @@ std::string notRegularFileReason(const char* path)
 
 void reportLeftOut(const char* path, const std::string& reason)
 {
-    std::fprintf(stderr, "%s: %s: %s; left out\n", program_invocation_short_name, path, reason.c_str());
+    std::fprintf(stderr, "%s: %s: %s; left out\n", programName(), path, reason.c_str());
 }
 
 void reportReadInPart(const char* path, const std::string& reason)

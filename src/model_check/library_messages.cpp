@@ -5,12 +5,6 @@
 
 namespace {
 
-std::vector<LibraryMessage> caught;
-SoErrorCB* formerReadHandler = nullptr;
-void* formerReadData = nullptr;
-SoErrorCB* formerDebugHandler = nullptr;
-void* formerDebugData = nullptr;
-
 // "Coin read error: WHAT\n\tOccurred at line   4 in FILE" becomes "WHAT (line 4)":
 // the file is the one being read, the library's name is no news.
 std::string oneLine(const std::string& message)
@@ -34,30 +28,30 @@ std::string oneLine(const std::string& message)
     return first;
 }
 
-void keep(const SoError* error, void* readError)
+void keepReadError(const SoError* error, void* caught)
 {
-    caught.push_back({readError != nullptr, oneLine(error->getDebugString().getString())});
+    static_cast<CaughtLibraryMessages*>(caught)->messages.push_back({true, oneLine(error->getDebugString().getString())});
 }
 
-}
-
-void startCatchingLibraryMessages()
+void keepMessage(const SoError* error, void* caught)
 {
-    caught.clear();
-    formerReadHandler = SoReadError::getHandlerCallback();
-    formerReadData = SoReadError::getHandlerData();
-    formerDebugHandler = SoDebugError::getHandlerCallback();
-    formerDebugData = SoDebugError::getHandlerData();
-    static int readErrorMark = 0;
-    SoReadError::setHandlerCallback(keep, &readErrorMark);
-    SoDebugError::setHandlerCallback(keep, nullptr);
+    static_cast<CaughtLibraryMessages*>(caught)->messages.push_back({false, oneLine(error->getDebugString().getString())});
 }
 
-std::vector<LibraryMessage> stopCatchingLibraryMessages()
+}
+
+CaughtLibraryMessages::CaughtLibraryMessages()
+    : formerReadHandler(SoReadError::getHandlerCallback()),
+      formerReadData(SoReadError::getHandlerData()),
+      formerDebugHandler(SoDebugError::getHandlerCallback()),
+      formerDebugData(SoDebugError::getHandlerData())
+{
+    SoReadError::setHandlerCallback(keepReadError, this);
+    SoDebugError::setHandlerCallback(keepMessage, this);
+}
+
+CaughtLibraryMessages::~CaughtLibraryMessages()
 {
     SoReadError::setHandlerCallback(formerReadHandler, formerReadData);
     SoDebugError::setHandlerCallback(formerDebugHandler, formerDebugData);
-    std::vector<LibraryMessage> messages;
-    messages.swap(caught);
-    return messages;
 }

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include <Inventor/errors/SoError.h>
+
 // The scene library's own messages (read errors, warnings) caught while a
 // data file is read, instead of going to standard error as they come, so
 // that the file's reader says what matters in lines of its own.
@@ -12,8 +14,19 @@ struct LibraryMessage {
     std::string text;         // in one line, such as "Node type ``Frobnicate'' not recognized (line 4)"
 };
 
-// Catches every message from here on, until stopCatchingLibraryMessages.
-void startCatchingLibraryMessages();
+// Catches every message for as long as it lives; the library's former
+// handlers take them again when it ends.
+struct CaughtLibraryMessages {
+    CaughtLibraryMessages();
+    ~CaughtLibraryMessages();
+    CaughtLibraryMessages(const CaughtLibraryMessages&) = delete;
+    CaughtLibraryMessages& operator=(const CaughtLibraryMessages&) = delete;
 
-// The messages caught since the start, in order; they go to standard error as before from here on.
-std::vector<LibraryMessage> stopCatchingLibraryMessages();
+    std::vector<LibraryMessage> messages;   // in the order they came
+
+private:
+    SoErrorCB* formerReadHandler;
+    void* formerReadData;
+    SoErrorCB* formerDebugHandler;
+    void* formerDebugData;
+};

@@ -1,6 +1,5 @@
 #include "model_check/model_check.h"
 
-
 #include <Inventor/SbString.h>
 #include <Inventor/SbViewportRegion.h>
 #include <Inventor/actions/SoCallbackAction.h>
@@ -28,17 +27,6 @@
 #include "data_files/data_file.h"
 
 namespace {
-
-// Lowers a limit to the value, and never raises one set lower before.
-void lowerLimit(int resource, rlim_t soft, rlim_t hard)
-{
-    rlimit limit {};
-    getrlimit(resource, &limit);
-    limit.rlim_cur = limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > soft ? soft : limit.rlim_cur;
-    limit.rlim_max = limit.rlim_max == RLIM_INFINITY || limit.rlim_max > hard ? hard : limit.rlim_max;
-    limit.rlim_cur = limit.rlim_cur > limit.rlim_max ? limit.rlim_max : limit.rlim_cur;
-    setrlimit(resource, &limit);
-}
 
 // The callback's own url argument comes empty; the node names what it would fetch.
 void fetchNothing(const SbString&, void*, SoVRMLInline* node)
@@ -187,38 +175,31 @@ SoCallbackAction::Response checkIndices(void* outside, SoCallbackAction* action,
     return SoCallbackAction::ABORT;
 }
 
-void countTriangle(void* triangles, SoCallbackAction*, const SoPrimitiveVertex*, const SoPrimitiveVertex*, const SoPrimitiveVertex*)
+// Asking for the triangles makes every shape cut itself into them, as drawing
+// would; that is where a model crashes or runs out of time, so nothing of
+// them needs keeping.
+void takeTriangle(void*, SoCallbackAction*, const SoPrimitiveVertex*, const SoPrimitiveVertex*, const SoPrimitiveVertex*)
 {
-    ++*static_cast<long*>(triangles);
 }
 
 }
 
-std::string modelCheckReason(int exitStatus)
+std::string modelCheckReason(CheckStatus status)
 {
-    switch (exitStatus) {
-    case modelCheckUnopened: return "cannot be opened";
-    case modelCheckNotVrml: return "not a VRML model";
-    case modelCheckIndexOutside: return "an index beyond the coordinates or properties it indexes";
-    case modelCheckOutOfMemory: return "needs more memory than a model may take";
-    case modelCheckOutOfProcessorTime:
-        return "took more than " + std::to_string(modelCheckCpuSeconds) + " s of processor time to read";
-    case modelCheckOutOfTime: return "took longer than " + std::to_string(modelCheckWallSeconds) + " s to read";
-    case modelCheckCrashed: return "crashed the model reader";
-    case modelCheckNotStarted: return "the model checker pelmora-model-check could not be started";
+    switch (status) {
+    case CheckStatus::Passed: return "passed";
+    case CheckStatus::Unopened: return "cannot be opened";
+    case CheckStatus::Usage: return "usage: pelmora-model-check FILE";
+    case CheckStatus::NotVrml: return "not a VRML model";
+    case CheckStatus::IndexOutside: return "an index beyond the coordinates or properties it indexes";
+    case CheckStatus::OutOfMemory: return "needs more memory than a model may take";
+    case CheckStatus::OutOfProcessorTime:
+        return "took more than " + std::to_string(modelCheckLimits.processorSeconds) + " s of processor time to read";
+    case CheckStatus::OutOfTime: return "took longer than " + std::to_string(modelCheckWallSeconds) + " s to read";
+    case CheckStatus::Crashed: return "crashed the model reader";
+    case CheckStatus::NotStarted: return "the model checker pelmora-model-check could not be started";
     }
-    return "the model check failed with status " + std::to_string(exitStatus);
-}
-
-void lowerModelCheckLimits(rlim_t stackBytes)
-{
-    lowerLimit(RLIMIT_CORE, 0, 0);
-    lowerLimit(RLIMIT_CPU, modelCheckCpuSeconds, modelCheckCpuSeconds + 1);
-    lowerLimit(RLIMIT_STACK, stackBytes, stackBytes);
-#if !defined(__SANITIZE_ADDRESS__)
-    // An address sanitizer reserves terabytes of address space; its parent gives it a limit on resident memory.
-    lowerLimit(RLIMIT_AS, modelCheckMemoryBytes, modelCheckMemoryBytes);
-#endif
+    return "the model check failed with status " + std::to_string(static_cast<int>(status));
 }
 
 void setUpModelReading()
@@ -245,10 +226,9 @@ void reportUnreadFiles(SoNode* model)
     }
 }
 
-int surveyModel(SoNode* model)
+CheckStatus surveyModel(SoNode* model)
 {
     bool outside = false;
-    long triangles = 0;
     SoCallbackAction survey;
     survey.addPreCallback(SoVRMLIndexedShape::getClassTypeId(), checkIndices, &outside);
     survey.addPreCallback(SoIndexedShape::getClassTypeId(), checkIndices, &outside);
@@ -257,12 +237,13 @@ int surveyModel(SoNode* model)
         survey.addPreCallback(nurbs, checkNurbs, &outside);
     }
     survey.addPreCallback(SoProfile::getClassTypeId(), checkProfile, &outside);
-    survey.addTriangleCallback(SoShape::getClassTypeId(), countTriangle, &triangles);
+    survey.addTriangleCallback(SoShape::getClassTypeId(), takeTriangle, nullptr);
     survey.apply(model);
     if (outside) {
-        return modelCheckIndexOutside;
+        return CheckStatus::IndexOutside;
     }
+    // The viewer bounds the whole scene to place its camera.
     SoGetBoundingBoxAction bounds(SbViewportRegion(640, 480));
     bounds.apply(model);
-    return modelCheckPassed;
+    return CheckStatus::Passed;
 }

@@ -1,41 +1,39 @@
 #pragma once
 
-#include <sys/resource.h>
-
 #include <string>
+
+#include "platform/limited_child.h"
 
 class SoNode;
 
 // The model is first read by pelmora-model-check, a program of its own that
 // runs in a child process under limits; the scene reads the model only when
-// the check ended with modelCheckPassed. Its other exit statuses say why not,
-// as does its one line on standard error, "pelmora-model-check: FILE: WHY".
-// The failures start at 10, clear of the 1 with which a sanitizer ends a run.
-constexpr int modelCheckPassed = 0;
-constexpr int modelCheckUnopened = 10;
-constexpr int modelCheckUsage = 11;
-constexpr int modelCheckNotVrml = 12;
-constexpr int modelCheckIndexOutside = 13;
-constexpr int modelCheckOutOfMemory = 14;
-constexpr int modelCheckOutOfProcessorTime = 15;
-constexpr int modelCheckOutOfTime = 16;
-constexpr int modelCheckCrashed = 17;
-constexpr int modelCheckNotStarted = 127;
+// the check passed it. Its exit status says why not, as does its one line on
+// standard error, "pelmora-model-check: FILE: WHY". The failures start at 10,
+// clear of the 1 with which a sanitizer ends a run, and 127 is a checker that
+// could not be started.
+enum class CheckStatus : int {
+    Passed = 0,
+    Unopened = 10,
+    Usage = 11,
+    NotVrml = 12,
+    IndexOutside = 13,
+    OutOfMemory = 14,
+    OutOfProcessorTime = 15,
+    OutOfTime = 16,
+    Crashed = 17,
+    NotStarted = 127,
+};
 
-// Limits of the check, which it sets itself at its start and its parent
-// sets too. Our own model needs a small part of each: under 64 MB of address
+// Limits of the check, which it sets itself at its start and its parent sets
+// too. Our own model needs a small part of each: under 64 MB of address
 // space, 30 ms of processor time.
-constexpr long modelCheckMemoryBytes = 1024L * 1024 * 1024;
-constexpr long modelCheckCpuSeconds = 5;
+constexpr ChildLimits modelCheckLimits = {1024L * 1024 * 1024, 5, 4L * 1024 * 1024};
 constexpr long modelCheckWallSeconds = 6;
-constexpr long modelCheckStackBytes = 4L * 1024 * 1024;
 
-// Lowers the check's limits, never raising one set lower before. Only calls
-// the kernel, so that a child may call it between fork and exec.
-void lowerModelCheckLimits(rlim_t stackBytes);
-
-// What the exit status of a check says about the model.
-std::string modelCheckReason(int exitStatus);
+// What a status of the check says about the model; any other exit status is
+// said as a number.
+std::string modelCheckReason(CheckStatus status);
 
 // How the check and the programs read a model: Inline nodes fetch nothing (a
 // model is the one file, and an inline that names that file again, or
@@ -51,5 +49,5 @@ void reportUnreadFiles(SoNode* model);
 // its control points, then one traversal of the whole model as drawing and
 // bounding it would make (triangles, normals generated, every shared node
 // visited at every use), NURBS shapes left out: they are cut into triangles
-// through OpenGL, which the check has none of. Returns one of the exit statuses.
-int surveyModel(SoNode* model);
+// through OpenGL, which the check has none of.
+CheckStatus surveyModel(SoNode* model);

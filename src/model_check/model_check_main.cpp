@@ -26,6 +26,8 @@
 #include "images/image_reader.h"
 #include "model_check/library_messages.h"
 #include "model_check/model_check.h"
+#include "platform/limited_child.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -39,17 +41,22 @@ alignas(16) char handlerStack[64 * 1024];
 // any signal can come, since a handler may only write.
 struct SignalEnd {
     int signal;
-    int status;
+    CheckStatus status;
     std::string line;
 };
 
 std::vector<SignalEnd> signalEnds;
 
-[[noreturn]] void fail(int status, const std::string& reason)
+[[noreturn]] void fail(CheckStatus status, const std::string& reason)
 {
     std::fprintf(stderr, "%s%s\n", linePrefix.c_str(), reason.c_str());
     std::fflush(stderr);
-    std::_Exit(status);
+    std::_Exit(static_cast<int>(status));
+}
+
+[[noreturn]] void fail(CheckStatus status)
+{
+    fail(status, modelCheckReason(status));
 }
 
 void endOnSignal(int signal)
@@ -57,10 +64,10 @@ void endOnSignal(int signal)
     for (const SignalEnd& end : signalEnds) {
         if (end.signal == signal) {
             const ssize_t written = write(STDERR_FILENO, end.line.data(), end.line.size());
-            _exit(written >= 0 ? end.status : modelCheckCrashed);
+            _exit(static_cast<int>(written >= 0 ? end.status : CheckStatus::Crashed));
         }
     }
-    _exit(modelCheckCrashed);
+    _exit(static_cast<int>(CheckStatus::Crashed));
 }
 
 // Processor time ends the check with SIGXCPU, a second before the kernel
@@ -68,10 +75,10 @@ void endOnSignal(int signal)
 // handled on a stack of its own.
 void setOwnLimits()
 {
-    lowerModelCheckLimits(modelCheckStackBytes);
-    signalEnds = {{SIGXCPU, modelCheckOutOfProcessorTime, ""}, {SIGALRM, modelCheckOutOfTime, ""}};
+    limitThisProcess(modelCheckLimits);
+    signalEnds = {{SIGXCPU, CheckStatus::OutOfProcessorTime, ""}, {SIGALRM, CheckStatus::OutOfTime, ""}};
     for (const int crash : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
-        signalEnds.push_back({crash, modelCheckCrashed, std::string(" (") + strsignal(crash) + ")"});
+        signalEnds.push_back({crash, CheckStatus::Crashed, std::string(" (") + strsignal(crash) + ")"});
     }
     for (SignalEnd& end : signalEnds) {
         end.line = linePrefix + modelCheckReason(end.status) + end.line + "\n";
@@ -106,10 +113,10 @@ std::string firstReason(const std::vector<LibraryMessage>& messages)
 int main(int argc, char** argv)
 {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: pelmora-model-check FILE\n");
-        return modelCheckUsage;
+        std::fprintf(stderr, "%s\n", modelCheckReason(CheckStatus::Usage).c_str());
+        return static_cast<int>(CheckStatus::Usage);
     }
-    linePrefix = std::string(program_invocation_short_name) + ": " + argv[1] + ": ";
+    linePrefix = std::string(programName()) + ": " + argv[1] + ": ";
     // No core file of a model that crashes the reader, not even through a core-collecting pipe.
     prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
     setOwnLimits();
@@ -117,10 +124,10 @@ int main(int argc, char** argv)
     const int descriptor = open(argv[1], O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     struct stat status {};
     if (descriptor < 0 || fstat(descriptor, &status) != 0) {
-        fail(modelCheckUnopened, modelCheckReason(modelCheckUnopened) + " (" + std::strerror(errno) + ")");
+        fail(CheckStatus::Unopened, modelCheckReason(CheckStatus::Unopened) + " (" + std::strerror(errno) + ")");
     }
     if (!S_ISREG(status.st_mode)) {
-        fail(modelCheckUnopened, "not a regular file");
+        fail(CheckStatus::Unopened, "not a regular file");
     }
     close(descriptor);
     SoDB::init();
@@ -131,23 +138,27 @@ int main(int argc, char** argv)
     try {
         SoInput input;
         if (!input.openFile(argv[1], TRUE)) {
-            fail(modelCheckUnopened, modelCheckReason(modelCheckUnopened));
+            fail(CheckStatus::Unopened);
         }
-        startCatchingLibraryMessages();
-        SoVRMLGroup* model = SoDB::readAllVRML(&input);
-        const std::string reason = firstReason(stopCatchingLibraryMessages());
+        SoVRMLGroup* model = nullptr;
+        std::string reason;
+        {
+            CaughtLibraryMessages caught;
+            model = SoDB::readAllVRML(&input);
+            reason = firstReason(caught.messages);
+        }
         if (model == nullptr) {
-            fail(modelCheckNotVrml, modelCheckReason(modelCheckNotVrml) + (reason.empty() ? "" : ": " + reason));
+            fail(CheckStatus::NotVrml, modelCheckReason(CheckStatus::NotVrml) + (reason.empty() ? "" : ": " + reason));
         }
         model->ref();
         reportUnreadFiles(model);
-        const int outcome = surveyModel(model);
-        if (outcome != modelCheckPassed) {
-            fail(outcome, modelCheckReason(outcome));
+        const CheckStatus outcome = surveyModel(model);
+        if (outcome != CheckStatus::Passed) {
+            fail(outcome);
         }
         // Leaves at once: tearing the scene down proves nothing about the model.
-        std::_Exit(modelCheckPassed);
+        std::_Exit(static_cast<int>(CheckStatus::Passed));
     } catch (const std::bad_alloc&) {
-        fail(modelCheckOutOfMemory, modelCheckReason(modelCheckOutOfMemory));
+        fail(CheckStatus::OutOfMemory);
     }
 }

@@ -1,5 +1,8 @@
 #include "scenery/imported_model.h"
 
+#include <optional>
+#include <utility>
+
 #include <Inventor/SbVec3f.h>
 #include <Inventor/VRMLnodes/SoVRMLGroup.h>
 #include <Inventor/nodes/SoSeparator.h>
@@ -13,16 +16,20 @@ namespace {
 
 const char* const modelPath = "./3DModel/julii.wrl";
 
+// The check started while the window opens, until the model is read.
+std::optional<RunningCheck> earlyCheck;
+
 }
 
 void startImportedModelCheck()
 {
-    startModelCheck(modelPath);
+    earlyCheck = startModelCheck(modelPath);
 }
 
 SoSeparator* loadImportedModel()
 {
-    SoVRMLGroup* model = readCheckedModel(modelPath);
+    SoVRMLGroup* model = readCheckedModel(earlyCheck ? std::move(*earlyCheck) : startModelCheck(modelPath));
+    earlyCheck.reset();
 
     auto* imported = new SoSeparator;
     auto* modelSeparator = new SoSeparator;

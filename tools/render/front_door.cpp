@@ -4,27 +4,23 @@
 // renderers sit beside this program; installed, in libexec/pelmora.
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <unistd.h>
 
+#include "platform/process.h"
 #include "render_options.h"
 
 int main(int argc, char** argv)
 {
     RenderOptions options;
     const std::string dataDir = defaultDataDir(PELMORA_RENDER_INSTALLED_DATA, PELMORA_RENDER_DATA_DIR);
-    const int settled = settleRenderOptions(argc, argv, dataDir, options);
-    if (settled >= 0) {
-        return settled;
+    if (const std::optional<int> settled = settleRenderOptions(argc, argv, dataDir, options)) {
+        return *settled;
     }
     if (options.build == 0) {
         return failRender("choose a build with --build=25, 50 or 100 (see --help)", exitCannotRun);
     }
-    // The image library is loaded at run time by its versioned name, so that
-    // textures load without its development package, as the launchers do.
-    setenv("COIN_SIMAGE_LIBNAME", "libsimage.so.20", 0);
     const std::string name = "/pelmora-render-" + std::to_string(options.build);
     std::string renderer = programFolder() + name;
     if (access(renderer.c_str(), X_OK) != 0) {

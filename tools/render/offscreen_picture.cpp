@@ -3,10 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
-
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 // Framebuffer objects are core OpenGL 3.0, which the OpenGL library exports.
@@ -19,6 +15,9 @@
 #include <Inventor/elements/SoGLCacheContextElement.h>
 #include <Inventor/errors/SoDebugError.h>
 #include <Inventor/nodes/SoNode.h>
+
+#include "app/library_switches.h"
+#include "platform/sanitizer_build.h"
 
 namespace {
 
@@ -34,12 +33,10 @@ struct HeldContext {
     HeldContext& operator=(const HeldContext&) = delete;
     ~HeldContext()
     {
-#if defined(__SANITIZE_ADDRESS__)
         // The driver is unloaded with the display, and the names of the
-        // blocks it keeps to the end go with it: the leak check looks now,
-        // while the suppressions can still name them.
-        __lsan_do_leak_check();
-#endif
+        // blocks it keeps to the end go with it: a sanitized build's leak
+        // check looks now, while the suppressions can still name them.
+        checkLeaksNow();
         release();
     }
 
@@ -62,13 +59,6 @@ struct HeldContext {
 };
 
 HeldContext heldContext;
-
-// Coin built for X11 recognises only a current GLX context, even one its own
-// public offscreen callbacks made current, and a Coin built with assertions
-// (Debian 13's) stops when it finds none. Nothing public lets it see the EGL
-// context, so we set the switch named in its list of environment variables and
-// in that assertion's message: it then draws with whatever context is current.
-constexpr const char* noContextCheck = "COIN_GL_NO_CURRENT_CONTEXT_CHECK";
 
 int pictureWidth = 0;
 int pictureHeight = 0;
@@ -179,7 +169,7 @@ bool startOffscreenPicture(int width, int height, std::string& error)
                 + " framebuffer with colour and depth";
         return false;
     }
-    setenv(noContextCheck, "1", 1);
+    letCoinDrawWithoutGlx();
     passedOn = SoDebugError::getHandlerCallback();
     passedOnData = SoDebugError::getHandlerData();
     SoDebugError::setHandlerCallback(quietenNoGlxWarning, passedOnData);

@@ -79,9 +79,8 @@ int main(int argc, char** argv)
     std::signal(SIGXFSZ, SIG_IGN);
     RenderOptions options;
     const std::string dataDir = defaultDataDir(PELMORA_RENDER_INSTALLED_DATA, PELMORA_RENDER_DATA_DIR);
-    const int settled = settleRenderOptions(argc, argv, dataDir, options);
-    if (settled >= 0) {
-        return settled;
+    if (const std::optional<int> settled = settleRenderOptions(argc, argv, dataDir, options)) {
+        return *settled;
     }
     if (options.build != 0 && options.build != gridSize) {
         return failRender("this program renders build " + std::to_string(gridSize) + ", not "

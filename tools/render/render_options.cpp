@@ -1,12 +1,12 @@
 #include "render_options.h"
 
-#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <getopt.h>
 #include <unistd.h>
 
 #include "frame_files.h"
+#include "platform/process.h"
 #include "tick_list.h"
 
 namespace {
@@ -214,17 +214,6 @@ std::string defaultDataDir(const std::string& installedFromProgram, const std::s
     return std::filesystem::is_directory(installed, ignored) ? installed.string() : buildDataDir;
 }
 
-std::string programFolder()
-{
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) {
-        return ".";
-    }
-    const std::string self(path, static_cast<std::size_t>(length));
-    return self.substr(0, self.rfind('/'));
-}
-
 std::string renderUsage(const std::string& defaultDataDir)
 {
     return "Usage: pelmora-render --build=SIZE [OPTION]...\n"
@@ -260,7 +249,7 @@ int failRender(const std::string& message, int status)
     return status;
 }
 
-int settleRenderOptions(int argc, char** argv, const std::string& defaultDataDir, RenderOptions& options)
+std::optional<int> settleRenderOptions(int argc, char** argv, const std::string& defaultDataDir, RenderOptions& options)
 {
     std::string error;
     if (!parseRenderOptions(argc, argv, defaultDataDir, options, error)) {
@@ -270,5 +259,5 @@ int settleRenderOptions(int argc, char** argv, const std::string& defaultDataDir
         std::fputs(renderUsage(defaultDataDir).c_str(), stdout);
         return 0;
     }
-    return -1;
+    return std::nullopt;
 }

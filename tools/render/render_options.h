@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,9 +45,6 @@ bool parseRenderOptions(int argc, char** argv, const std::string& defaultDataDir
 // there, as in the build tree, buildDataDir.
 std::string defaultDataDir(const std::string& installedFromProgram, const std::string& buildDataDir);
 
-// The folder the running program's file is in.
-std::string programFolder();
-
 // The --help text.
 std::string renderUsage(const std::string& defaultDataDir);
 
@@ -54,5 +52,6 @@ std::string renderUsage(const std::string& defaultDataDir);
 int failRender(const std::string& message, int status);
 
 // What both renderer programs do first: read the options, print the usage for
-// --help or the reason for bad options. Returns -1 to go on, else the exit status.
-int settleRenderOptions(int argc, char** argv, const std::string& defaultDataDir, RenderOptions& options);
+// --help or the reason for bad options. Gives the exit status when the run
+// ends here, nothing when it goes on.
+std::optional<int> settleRenderOptions(int argc, char** argv, const std::string& defaultDataDir, RenderOptions& options);

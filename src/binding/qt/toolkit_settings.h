@@ -3,8 +3,8 @@
 // What the GUI toolkit (Qt) is asked for before it starts, through its
 // command-line arguments and environment variables, checked so that none of
 // it crashes, hangs or exhausts the program, and settled where the toolkit
-// would choose a way that cannot show the pool. Part of the layer over the
-// viewer binding.
+// would choose a way that cannot show the pool. It belongs to the layer
+// over the Qt binding.
 
 // Whether an argument or variable asks for what the toolkit would crash on,
 // hang on or exhaust the machine with: a scale factor that is not a finite

@@ -1,17 +1,19 @@
-#include "app/toolkit_settings.h"
+#include "binding/qt/toolkit_settings.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include "app/library_switches.h"
 #include "data_files/data_file.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -42,7 +44,7 @@ std::string scaleRange()
 
 void refuse(const std::string& what, const std::string& why)
 {
-    std::fprintf(stderr, "%s: %s: %s; refused\n", program_invocation_short_name, what.c_str(), why.c_str());
+    std::fprintf(stderr, "%s: %s: %s; refused\n", programName(), what.c_str(), why.c_str());
 }
 
 // An option's name with one dash, however many it was given with.
@@ -82,15 +84,15 @@ bool scaleAccepted(double factor)
 
 // QT_SCALE_FACTOR and QT_SCREEN_SCALE_FACTORS, whose entries are factors or
 // NAME=FACTOR, separated by semicolons. Gives the largest factor that a
-// window may be drawn at, or 0 after saying which one is refused.
-double largestAcceptedScale()
+// window may be drawn at, or nothing after saying which one is refused.
+std::optional<double> largestAcceptedScale()
 {
     double whole = 1.0;
     if (const char* text = std::getenv("QT_SCALE_FACTOR"); text != nullptr && text[0] != '\0') {
         whole = scaleOf(text);
         if (!scaleAccepted(whole)) {
             refuse(std::string("QT_SCALE_FACTOR=") + text, "not " + scaleRange());
-            return 0.0;
+            return std::nullopt;
         }
     }
     double screen = 1.0;
@@ -103,7 +105,7 @@ double largestAcceptedScale()
             const double factor = scaleOf(equals == std::string::npos ? entry : entry.substr(equals + 1));
             if (!entry.empty() && !scaleAccepted(factor)) {
                 refuse("QT_SCREEN_SCALE_FACTORS=" + list, "'" + entry + "' is not " + scaleRange());
-                return 0.0;
+                return std::nullopt;
             }
             screen = entry.empty() ? screen : std::max(screen, factor);
             start = end + 1;
@@ -142,14 +144,14 @@ bool waylandSession()
 
 bool toolkitSettingsRefused(int argc, char** argv)
 {
-    const double scale = largestAcceptedScale();
-    if (scale == 0.0) {
+    const std::optional<double> scale = largestAcceptedScale();
+    if (!scale) {
         return true;
     }
     for (int n = 1; n + 1 < argc; ++n) {
         const char* name = singleDashed(argv[n]);
         if ((std::strcmp(name, "-geometry") == 0 || std::strcmp(name, "-qwindowgeometry") == 0)
-            && windowSizeRefused(argv[n], argv[n + 1], scale)) {
+            && windowSizeRefused(argv[n], argv[n + 1], *scale)) {
             return true;
         }
     }
@@ -169,7 +171,7 @@ void drawThroughX()
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     const bool chosen = platform != nullptr && platform[0] != '\0';
     if (chosen ? std::strncmp(platform, "wayland", 7) == 0 : waylandSession()) {
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
+        askQtForItsXPlatform();
     }
 }
 
@@ -188,10 +190,10 @@ bool displayReachable(int argc, char** argv)
         }
     }
     if (named != nullptr) {
-        std::fprintf(stderr, "%s: cannot open the X display '%s'; no window\n", program_invocation_short_name, named);
+        std::fprintf(stderr, "%s: cannot open the X display '%s'; no window\n", programName(), named);
     } else if (waylandSession()) {
         std::fprintf(stderr, "%s: no X server answers: in a Wayland session the pool is drawn through XWayland, "
-                             "and DISPLAY names none that runs; no window\n", program_invocation_short_name);
+                             "and DISPLAY names none that runs; no window\n", programName());
     }
     return false;
 }

@@ -1,7 +1,6 @@
 #include "app/viewer_binding.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -19,8 +18,9 @@
 #include <Inventor/Qt/SoQt.h>
 #include <Inventor/events/SoEvent.h>
 
-#include "app/pool_icon.h"
-#include "app/toolkit_settings.h"
+#include "binding/qt/pool_icon.h"
+#include "binding/qt/toolkit_settings.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ void endOnToolkitFatal(const QString& fatal)
     }
     line += fatal;
     line = line.simplified();
-    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, line.toLocal8Bit().constData());
+    std::fprintf(stderr, "%s: %s\n", programName(), line.toLocal8Bit().constData());
     std::fflush(stderr);
     std::_Exit(1);
 }
@@ -91,20 +91,25 @@ void handleToolkitMessage(QtMsgType type, const QMessageLogContext& context, con
     passOn(type, context, text);
 }
 
-void startHoldingToolkitMessages()
-{
-    toolkitOwnHandler = qInstallMessageHandler(handleToolkitMessage);
-    holdingToolkitMessages = true;
-}
-
-void releaseToolkitMessages()
-{
-    holdingToolkitMessages = false;
-    for (const HeldToolkitMessage& held : heldToolkitMessages) {
-        passOn(held.type, QMessageLogContext(nullptr, 0, nullptr, held.category), held.text);
+// While it lives, the toolkit's messages are held back; when it ends they go
+// out in order. The handler stays for the toolkit's fatal messages.
+struct HeldToolkitMessages {
+    HeldToolkitMessages()
+    {
+        toolkitOwnHandler = qInstallMessageHandler(handleToolkitMessage);
+        holdingToolkitMessages = true;
     }
-    heldToolkitMessages.clear();
-}
+    ~HeldToolkitMessages()
+    {
+        holdingToolkitMessages = false;
+        for (const HeldToolkitMessage& held : heldToolkitMessages) {
+            passOn(held.type, QMessageLogContext(nullptr, 0, nullptr, held.category), held.text);
+        }
+        heldToolkitMessages.clear();
+    }
+    HeldToolkitMessages(const HeldToolkitMessages&) = delete;
+    HeldToolkitMessages& operator=(const HeldToolkitMessages&) = delete;
+};
 
 // The first SoQt that applies the fraction of a fractional scale factor to
 // mouse positions itself.
@@ -131,12 +136,14 @@ BindingWindow initBinding(int& argc, char** argv, const char* appName, const cha
     if (!displayReachable(argc, argv)) {
         return nullptr;
     }
-    startHoldingToolkitMessages();
-    // Docks and task switchers find the menu entry by the window's class.
-    QCoreApplication::setApplicationName(applicationId);
-    QGuiApplication::setDesktopFileName(applicationId);
-    BindingWindow window = SoQt::init(argc, argv, appName, className);
-    releaseToolkitMessages();
+    BindingWindow window = nullptr;
+    {
+        const HeldToolkitMessages held;
+        // Docks and task switchers find the menu entry by the window's class.
+        QCoreApplication::setApplicationName(applicationId);
+        QGuiApplication::setDesktopFileName(applicationId);
+        window = SoQt::init(argc, argv, appName, className);
+    }
     if (window != nullptr) {
         QGuiApplication::setWindowIcon(poolIcon());
     }

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A program run as a child under limits, so that whatever it meets cannot
+// crash, hang or exhaust the program that started it. One implementation
+// per platform.
+
+struct ChildLimits {
+    long memoryBytes;       // address space
+    long processorSeconds;
+    long stackBytes;
+};
+
+// How a child under limits ended.
+enum class ChildEnd { NotStarted, Exited, OutOfProcessorTime, OutOfTime, Crashed };
+
+struct ChildOutcome {
+    ChildEnd end = ChildEnd::NotStarted;
+    int exitStatus = 0;     // when it exited
+    std::string crash;      // when it crashed: what ended it, such as "Segmentation fault"
+    std::string errors;     // the end of what it wrote to standard error
+};
+
+// The platform's own record of a running child.
+struct LimitedChild;
+
+// Ends the child if it still runs, reaps it and closes what was kept of it.
+struct EndLimitedChild {
+    void operator()(LimitedChild* child) const;
+};
+using LimitedChildOwner = std::unique_ptr<LimitedChild, EndLimitedChild>;
+
+// Lowers this process's own limits to these, never raising one set lower
+// before, with no core file; for a program that limits itself.
+void limitThisProcess(const ChildLimits& limits);
+
+// Starts the program with its arguments, its standard input and output
+// quiet, under the limits; it ends with this process, should this one end
+// first. Null when it cannot be started.
+LimitedChildOwner startLimitedChild(const std::string& program, const std::vector<std::string>& arguments,
+                                    const ChildLimits& limits);
+
+// Waits for the child to end, until the deadline at most, after which it is
+// ended; reads its standard error all along, so that it never waits on a
+// full pipe, keeping the last keptBytes.
+ChildOutcome awaitLimitedChild(LimitedChildOwner child, std::chrono::steady_clock::time_point deadline,
+                               std::size_t keptBytes);
