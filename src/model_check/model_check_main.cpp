@@ -26,6 +26,7 @@
 #include "images/image_reader.h"
 #include "model_check/library_messages.h"
 #include "model_check/model_check.h"
+#include "model_check/model_input.h"
 #include "platform/limited_child.h"
 #include "platform/process.h"
 
@@ -136,7 +137,7 @@ int main(int argc, char** argv)
     registerJpegReader();
     setUpModelReading();
     try {
-        SoInput input;
+        ModelInput input;
         if (!input.openFile(argv[1], TRUE)) {
             fail(CheckStatus::Unopened);
         }
@@ -145,7 +146,7 @@ int main(int argc, char** argv)
         {
             CaughtLibraryMessages caught;
             model = SoDB::readAllVRML(&input);
-            reason = firstReason(caught.messages);
+            reason = firstReason(caught.messages) + quoteEndedNote(input);
         }
         if (model == nullptr) {
             fail(CheckStatus::NotVrml, modelCheckReason(CheckStatus::NotVrml) + (reason.empty() ? "" : ": " + reason));
