@@ -12,11 +12,16 @@
 #include <ostream>
 #include <string>
 
+#include <Inventor/SoDB.h>
+#include <Inventor/VRMLnodes/SoVRMLBackground.h>
+#include <Inventor/VRMLnodes/SoVRMLFog.h>
 #include <Inventor/VRMLnodes/SoVRMLGroup.h>
+#include <Inventor/VRMLnodes/SoVRMLNavigationInfo.h>
 #include <Inventor/VRMLnodes/SoVRMLViewpoint.h>
 #include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/nodes/SoCamera.h>
 #include <Inventor/nodes/SoShape.h>
+#include <Inventor/sensors/SoSensorManager.h>
 
 #include "model_check/model_check.h"
 #include "model_check/model_file.h"
@@ -44,11 +49,19 @@ struct HostileModel {
     const char* says;     // what the line says besides, or null
     int shapes;           // the shapes read, or -1 when the model is left out
     CheckStatus checkStatus;  // the checker's exit status
+    const char* lines = nullptr;  // every line after "PROGRAM: ", MODEL for its path, when there are several
 };
 
 const std::string nurbsPatch = "Coordinate3 { point [ 0 0 0, 1 0 0, 2 0 0, 0 1 1, 1 1 1, 2 1 1, 0 2 0, 1 2 0, 2 2 0 ] } ";
 const std::string nurbsKnots = "uKnotVector [ 0, 0, 0, 1, 1, 1 ] vKnotVector [ 0, 0, 0, 1, 1, 1 ] } ";
 const std::string textured = "Shape { appearance Appearance { texture ImageTexture { url \"gone.jpg\" } } geometry Box {} } ";
+const std::string pipeTextured = "Shape { appearance Appearance { texture ImageTexture { url \"pipe.jpg\" } } geometry Box {} } ";
+const std::string backdrop = "Background { skyColor 1 0 0 frontUrl \"sky.jpg\" backUrl [ \"sky.jpg\" \"sky2.jpg\" ] } ";
+
+void pipeBeside(const std::string& target, const char* name)
+{
+    mkfifo(fs::path(target).replace_filename(name).c_str(), 0600);
+}
 
 const HostileModel hostileModels[] = {
     {"FifoModel", [](const std::string& target) { mkfifo(target.c_str(), 0600); }, nullptr, "not a regular file", -1,
@@ -95,11 +108,77 @@ const HostileModel hostileModels[] = {
             writeFile(target, "#Inventor V2.1 ascii\nSeparator { File { name \"other.iv\" } Cube {} }");
             writeFile(fs::path(target).replace_filename("other.iv"), "#Inventor V2.1 ascii\nSphere {}");
         },
-        "other.iv", "Inventor File nodes are not read", 1, CheckStatus::Passed},
+        "other.iv", "not read, as a model is read as its one file", 1, CheckStatus::Passed},
     // Twice the same missing texture: one line.
     {"ModelWithAMissingTexture", [](const std::string& target) { writeFile(target, vrmlModel(textured + textured)); },
         "gone.jpg", "not found", 2, CheckStatus::Passed},
+    {"ModelWithBackground", [](const std::string& target) { writeFile(target, vrmlModel(backdrop + textured)); }, nullptr,
+        "its 1 Background, Fog or NavigationInfo node, which would act on the whole view", 1, CheckStatus::Passed,
+        "gone.jpg: a file of the model, not found; left out\nMODEL: its 1 Background, Fog or NavigationInfo node, which would act on the whole view; left out"},
+    {"ModelWithFog", [](const std::string& target) { writeFile(target, vrmlModel("Fog { color 1 1 1 visibilityRange 2 } Shape { geometry Box {} }")); },
+        nullptr, "its 1 Background, Fog or NavigationInfo node", 1, CheckStatus::Passed},
+    {"ModelWithNavigationInfo", [](const std::string& target) { writeFile(target, vrmlModel("NavigationInfo { headlight FALSE }")); },
+        nullptr, "its 1 Background, Fog or NavigationInfo node", 0, CheckStatus::Passed},
+    // Files named again and again, by several kinds of node: one line each.
+    {"ModelNamesItsFilesAgain",
+        [](const std::string& target) {
+            writeFile(target, vrmlModel(textured + textured + backdrop + backdrop + "Inline { url \"x.wrl\" } Inline { url \"x.wrl\" }"));
+        },
+        nullptr, nullptr, 2, CheckStatus::Passed,
+        "x.wrl: a file of the model, not read, as a model is read as its one file; left out\n"
+        "gone.jpg: a file of the model, not found; left out\n"
+        "MODEL: its 2 Background, Fog or NavigationInfo nodes, which would act on the whole view; left out"},
+    {"InventorModelNamesItsFilesAgain",
+        [](const std::string& target) {
+            writeFile(target, "#Inventor V2.1 ascii\nSeparator { Texture2 { filename \"gone.jpg\" } Cube {} Texture2 { filename "
+                              "\"gone.jpg\" } File { name \"a.iv\" } File { name \"a.iv\" } WWWInline { name \"a.iv\" } }");
+        },
+        nullptr, nullptr, 1, CheckStatus::Passed,
+        "gone.jpg: a file of the model, not found; left out\na.iv: a file of the model, not read, as a model is read as its one file; left out"},
+    // A pipe is never opened: the check would wait on it until its time is up.
+    {"ModelTextureIsAPipe",
+        [](const std::string& target) { writeFile(target, vrmlModel(pipeTextured)); pipeBeside(target, "pipe.jpg"); },
+        "pipe.jpg", "a file of the model, not a regular file", 1, CheckStatus::Passed},
+    {"InventorTextureIsAPipe",
+        [](const std::string& target) {
+            writeFile(target, "#Inventor V2.1 ascii\nSeparator { Texture2 { filename \"pipe.jpg\" } Cube {} }");
+            pipeBeside(target, "pipe.jpg");
+        },
+        "pipe.jpg", "a file of the model, not a regular file", 1, CheckStatus::Passed},
+    {"ExternalPrototypeIsAPipe",
+        [](const std::string& target) {
+            writeFile(target, vrmlModel("EXTERNPROTO P [ field SFFloat size ] \"pipe.wrl#P\" P { size 2 } Shape { geometry Box {} }"));
+            pipeBeside(target, "pipe.wrl#P");
+        },
+        "pipe.wrl#P", "a file of the model, not a regular file", 1, CheckStatus::Passed},
+    // Its instances read as written, fields and routes, and draw nothing.
+    {"ExternalPrototypeReadsNothing",
+        [](const std::string& target) {
+            writeFile(target, vrmlModel("EXTERNPROTO P [ field SFFloat size eventIn SFTime go ] [ \"other.wrl#P\" \"x.wrl\" ] "
+                                        "DEF A P { size 2 } DEF T TimeSensor {} ROUTE T.time TO A.go Shape { geometry Box {} }"));
+            writeFile(fs::path(target).replace_filename("other.wrl"), vrmlModel("PROTO P [ field SFFloat size 1 ] { Shape { geometry Box {} } }"));
+        },
+        "other.wrl", "a file of the model, not read", 1, CheckStatus::Passed},
+    {"ModelWithAScript", [](const std::string& target) { writeFile(target, vrmlModel("Script { url \"javascript: function f() {}\" }")); },
+        "", nullptr, 0, CheckStatus::Passed},
+    {"StringEndedAtQuoteBeforeLineBreak",
+        [](const std::string& target) { writeFile(target, "#VRML V1.0 ascii\nInfo { string \"abc \\\"\ndef\" }\n"); }, nullptr,
+        "Unknown field \"def\" in \"Info\" (line 3), after a string that the scene library's reader ended at \\\" before a line "
+        "break (line 2)", -1, CheckStatus::NotVrml},
 };
+
+// The lines as the program under test says them.
+std::string expectedLines(const std::string& lines, const std::string& model)
+{
+    std::string expected = std::string(program_invocation_short_name) + ": " + lines + "\n";
+    for (std::size_t at = expected.find('\n'); at + 1 < expected.size(); at = expected.find('\n', at + 1)) {
+        expected.insert(at + 1, std::string(program_invocation_short_name) + ": ");
+    }
+    for (std::size_t at = expected.find("MODEL"); at != std::string::npos; at = expected.find("MODEL")) {
+        expected.replace(at, 5, model);
+    }
+    return expected;
+}
 
 void PrintTo(const HostileModel& model, std::ostream* out)
 {
@@ -129,7 +208,11 @@ TEST_P(ModelCheck, HostileModelIsLeftOutOrReadWithoutWhatItCannotUseWithOneLine)
     const std::string path = folder + "/julii.wrl";
     hostile.make(path);
     SoVRMLGroup* model = nullptr;
-    const std::string errors = standardErrorOf([&] { model = readCheckedModel(startModelCheck(path)); });
+    // The library's sensors run as the viewer's first idle moment would run them.
+    const std::string errors = standardErrorOf([&] {
+        model = readCheckedModel(startModelCheck(path));
+        SoDB::getSensorManager()->processDelayQueue(FALSE);
+    });
     ASSERT_EQ(model != nullptr, hostile.shapes >= 0) << errors;
     if (model != nullptr) {
         model->ref();
@@ -139,15 +222,20 @@ TEST_P(ModelCheck, HostileModelIsLeftOutOrReadWithoutWhatItCannotUseWithOneLine)
         search.setType(SoShape::getClassTypeId());
         search.apply(model);
         EXPECT_EQ(search.getPaths().getLength(), hostile.shapes);
-        for (const SoType camera : {SoCamera::getClassTypeId(), SoVRMLViewpoint::getClassTypeId()}) {
-            search.setType(camera);
+        for (const SoType view : {SoCamera::getClassTypeId(), SoVRMLViewpoint::getClassTypeId(), SoVRMLBackground::getClassTypeId(),
+                                  SoVRMLFog::getClassTypeId(), SoVRMLNavigationInfo::getClassTypeId()}) {
+            search.setType(view);
             search.apply(model);
-            EXPECT_EQ(search.getPaths().getLength(), 0) << "a camera or viewpoint is left in the model";
+            EXPECT_EQ(search.getPaths().getLength(), 0) << view.getName().getString() << " is left in the model";
         }
         model->unref();
     }
     if (hostile.named != nullptr && *hostile.named == '\0') {
         EXPECT_EQ(errors, "");
+        return;
+    }
+    if (hostile.lines != nullptr) {
+        EXPECT_EQ(errors, expectedLines(hostile.lines, path));
         return;
     }
     const std::string expectedStart =
