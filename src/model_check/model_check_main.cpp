@@ -141,13 +141,9 @@ int main(int argc, char** argv)
         if (!input.openFile(argv[1], TRUE)) {
             fail(CheckStatus::Unopened);
         }
-        SoVRMLGroup* model = nullptr;
-        std::string reason;
-        {
-            CaughtLibraryMessages caught;
-            model = SoDB::readAllVRML(&input);
-            reason = firstReason(caught.messages) + quoteEndedNote(input);
-        }
+        std::vector<LibraryMessage> messages;
+        SoVRMLGroup* model = readModel(input, argv[1], messages);
+        const std::string reason = firstReason(messages) + quoteEndedNote(input);
         if (model == nullptr) {
             fail(CheckStatus::NotVrml, modelCheckReason(CheckStatus::NotVrml) + (reason.empty() ? "" : ": " + reason));
         }

@@ -88,12 +88,9 @@ SoVRMLGroup* readCheckedModel(RunningCheck check)
         reportLeftOut(path, problem);
         return nullptr;
     }
-    SoVRMLGroup* group = nullptr;
-    {
-        CaughtLibraryMessages caught;
-        group = SoDB::readAllVRML(&input);
-        reportModelMessages(caught.messages, path);
-    }
+    std::vector<LibraryMessage> messages;
+    SoVRMLGroup* group = readModel(input, path, messages);
+    reportModelMessages(messages, path);
     if (group != nullptr) {
         group->ref();
         reportUnreadFiles(group);

@@ -104,9 +104,12 @@ SoProto* standIn(SoProto* external)
 
 }
 
-ModelInput::ModelInput()
+ModelInput::ModelInput(bool readAgain)
+    : again(readAgain)
 {
-    toldFiles.clear();
+    if (!again) {
+        toldFiles.clear();
+    }
 }
 
 SbBool ModelInput::read(SbString& string)
@@ -119,13 +122,18 @@ SbBool ModelInput::read(SbString& string)
     char next = 0;
     if (!isFileVRML2() && !isBinary() && length > 0 && string[length - 1] == '\\' && get(next)) {
         putBack(next);
-        if (quoteEndedAtLineBreak.empty() && (next == '\n' || next == '\r')) {
-            SbString location;
-            getLocationString(location);
-            const std::string where = location.getString();
-            const std::size_t digits = where.find_first_of("0123456789");
-            quoteEndedAtLineBreak = digits == std::string::npos
-                ? std::string("?") : where.substr(digits, where.find_first_not_of("0123456789", digits) - digits);
+        if (next == '\n' || next == '\r') {
+            if (again) {
+                return readOnAfterQuote(string);
+            }
+            if (quoteEndedAtLineBreak.empty()) {
+                SbString location;
+                getLocationString(location);
+                const std::string where = location.getString();
+                const std::size_t digits = where.find_first_of("0123456789");
+                quoteEndedAtLineBreak = digits == std::string::npos
+                    ? std::string("?") : where.substr(digits, where.find_first_not_of("0123456789", digits) - digits);
+            }
         }
     }
     if (namesSpecialFile(string)) {
@@ -133,6 +141,27 @@ SbBool ModelInput::read(SbString& string)
         string.makeEmpty();
     }
     return read;
+}
+
+// The string read so far ended at \" before a line break: the backslash
+// stands for the quote, and the string goes on to the next quote that is not
+// after a backslash, a backslash before anything else kept as it stands.
+SbBool ModelInput::readOnAfterQuote(SbString& string)
+{
+    string = (std::string(string.getString(), static_cast<std::size_t>(string.getLength()) - 1) + "\"").c_str();
+    char letter = 0;
+    while (get(letter) && letter != '"') {
+        char after = 0;
+        if (letter == '\\' && get(after)) {
+            if (after == '"') {
+                letter = after;
+            } else {
+                putBack(after);
+            }
+        }
+        string += letter;
+    }
+    return letter == '"';
 }
 
 SbBool ModelInput::read(SbName& name, SbBool validIdentifier)
@@ -143,6 +172,28 @@ SbBool ModelInput::read(SbName& name, SbBool validIdentifier)
     }
     afterExternalKeyword = read && name == "EXTERNPROTO";
     return read;
+}
+
+SoVRMLGroup* readModel(ModelInput& input, const char* path, std::vector<LibraryMessage>& messages)
+{
+    {
+        CaughtLibraryMessages caught;
+        SoVRMLGroup* model = SoDB::readAllVRML(&input);
+        messages = caught.messages;
+        if (model != nullptr || input.quoteEndedAtLineBreak.empty()) {
+            return model;
+        }
+    }
+    ModelInput again(true);
+    if (!again.openFile(path, TRUE)) {
+        return nullptr;
+    }
+    CaughtLibraryMessages caught;
+    SoVRMLGroup* model = SoDB::readAllVRML(&again);
+    if (model != nullptr) {
+        messages = caught.messages;
+    }
+    return model;
 }
 
 std::string quoteEndedNote(const ModelInput& input)
