@@ -2,10 +2,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <utility>
 
+#include <Inventor/SbImage.h>
 #include <Inventor/nodes/SoTexture2.h>
 
 #include "images/jpeg_file.h"
@@ -81,34 +84,8 @@ std::string blocksJpeg(const StoredTurn& turn)
             levels.push_back(static_cast<unsigned char>(20 + 40 * (blocks[y / blockSide * (columns + 1) + x / blockSide] - 'a')));
         }
     }
-    return greyJpeg(static_cast<int>(columns) * blockSide, static_cast<int>(rows) * blockSide, levels, turn.exif);
+    return madeJpeg(static_cast<int>(columns) * blockSide, static_cast<int>(rows) * blockSide, levels, JCS_GRAYSCALE, false, turn.exif);
 }
-
-// Damaged copies of a JPEG of the data folder, as a texture would meet them.
-struct DamagedJpeg {
-    const char* name;
-    std::string (*damage)(std::string bytes);
-    const char* says;  // after "PROGRAM: FILE: "; a line that ends "left out" when it is not drawn
-};
-
-const DamagedJpeg damagedJpegs[] = {
-    {"truncated", [](std::string bytes) { return bytes.substr(0, bytes.size() / 2); },
-        "libjpeg warns: Premature end of JPEG file; drawn as far as it can be read"},
-    {"bit-flipped",
-        [](std::string bytes) {
-            for (std::size_t n = bytes.size() / 2; n < bytes.size() / 2 + 8; ++n) {
-                bytes[n] = static_cast<char>(~bytes[n]);
-            }
-            return bytes;
-        },
-        "libjpeg warns: Corrupt JPEG data: 81 extraneous bytes before marker 0xd9; drawn as far as it can be read"},
-    {"header-only",
-        [](std::string bytes) {
-            const std::size_t scan = bytes.find("\xFF\xDA");
-            return bytes.substr(0, scan + 2 + (static_cast<unsigned char>(bytes[scan + 2]) << 8 | static_cast<unsigned char>(bytes[scan + 3])));
-        },
-        "a JPEG of headers without image data; left out"},
-};
 
 JpegPicture readBytes(std::string bytes)
 {
@@ -174,23 +151,30 @@ TEST(JpegFile, EveryExifOrientationStandsAsTheUprightPicture)
     }
 }
 
+// Cut short, flipped bits in its data, headers and no data: as a texture would meet them.
 TEST(JpegFile, DamagedTextureIsDrawnAsFarAsItGoesOrLeftOutWithOneLine)
 {
     initScene();
     const std::string water = fileBytes("texture/water.jpg");
-    for (const DamagedJpeg& damaged : damagedJpegs) {
-        const std::string path = ::testing::TempDir() + "pelmora-" + damaged.name + "-" + std::to_string(getpid()) + ".jpg";
-        std::ofstream(path, std::ios::binary) << damaged.damage(water);
+    std::string flipped = water;
+    std::transform(water.begin() + water.size() / 2, water.begin() + water.size() / 2 + 8, flipped.begin() + water.size() / 2,
+                   [](char byte) { return static_cast<char>(~byte); });
+    const std::size_t scan = water.find("\xFF\xDA") + 2;
+    const std::pair<std::string, std::string> damaged[] = {
+        {water.substr(0, water.size() / 2), "libjpeg warns: Premature end of JPEG file; drawn as far as it can be read"},
+        {flipped, "libjpeg warns: Corrupt JPEG data: 81 extraneous bytes before marker 0xd9; drawn as far as it can be read"},
+        {water.substr(0, scan + (static_cast<unsigned char>(water[scan]) << 8 | static_cast<unsigned char>(water[scan + 1]))),
+            "a JPEG of headers without image data; left out"},
+    };
+    int copy = 0;
+    for (const auto& [bytes, says] : damaged) {
+        const std::string path = ::testing::TempDir() + "pelmora-damaged-" + std::to_string(getpid()) + "-" + std::to_string(++copy) + ".jpg";
+        std::ofstream(path, std::ios::binary) << bytes;
         auto* texture = new SoTexture2;
         texture->ref();
-        SbVec2s size;
-        int components = 0;
-        const std::string errors = standardErrorOf([&] {
-            texture->filename = path.c_str();
-            texture->image.getValue(size, components);
-        });
-        EXPECT_EQ(errors, std::string(program_invocation_short_name) + ": " + path + ": " + damaged.says + "\n");
-        EXPECT_EQ(size[0] > 0, errors.find("left out") == std::string::npos) << damaged.name;
+        const std::string errors = standardErrorOf([&] { texture->filename = path.c_str(); });
+        EXPECT_EQ(errors, std::string(program_invocation_short_name) + ": " + path + ": " + says + "\n");
+        EXPECT_EQ(texture->image.getValue().getSize()[0] > 0, errors.find("left out") == std::string::npos) << says;
         texture->unref();
         std::remove(path.c_str());
     }

@@ -19,9 +19,10 @@ struct Rgb {
 // those; progressive, it comes in several scans and its reader keeps it whole.
 std::string flatJpeg(int width, int height, Rgb colour, J_COLOR_SPACE stored, bool progressive = false);
 
-// A grey JPEG of the levels given row by row from the top, each 8 x 8 block
-// flat so that it decodes the same wherever it stands, with the APP1 block.
-std::string greyJpeg(int width, int height, const std::vector<unsigned char>& levels, const std::string& app1);
+// A JPEG of the samples given row by row from the top (grey, RGB or CMYK as
+// stored), with the APP1 block when there is one.
+std::string madeJpeg(int width, int height, const std::vector<JSAMPLE>& samples, J_COLOR_SPACE stored,
+                     bool progressive = false, const std::string& app1 = {});
 
 // An Exif APP1 block whose first directory holds only the orientation.
 std::string exifBlock(unsigned orientation, bool bigEndian);
