@@ -59,12 +59,7 @@ constexpr int colourMargin = 3;
 // A picture stored as a camera turned in each Exif orientation would store
 // it, blocks a to f, rows from the top; each stands as the first one, which
 // has no Exif block. A block that breaks the rules leaves the picture as stored.
-struct StoredTurn {
-    const char* blocks;
-    std::string exif;
-};
-
-const StoredTurn storedTurns[] = {
+const std::pair<const char*, std::string> storedTurns[] = {
     {"abc/def", ""}, {"abc/def", exifBlock(1, false)}, {"cba/fed", exifBlock(2, true)}, {"fed/cba", exifBlock(3, false)},
     {"def/abc", exifBlock(4, true)}, {"ad/be/cf", exifBlock(5, false)}, {"cf/be/ad", exifBlock(6, true)},
     {"fc/eb/da", exifBlock(7, false)}, {"da/eb/fc", exifBlock(8, true)}, {"abc/def", exifBlock(9, false)},
@@ -73,18 +68,17 @@ const StoredTurn storedTurns[] = {
 
 constexpr int blockSide = 8;
 
-std::string blocksJpeg(const StoredTurn& turn)
+// Each letter a flat block of its own grey, which decodes the same wherever it stands.
+std::string blocksJpeg(const std::string& blocks, const std::string& exif)
 {
-    const std::string blocks = turn.blocks;
-    const std::size_t columns = blocks.find('/');
-    const std::size_t rows = (blocks.size() + 1) / (columns + 1);
-    std::vector<unsigned char> levels;
-    for (std::size_t y = 0; y < rows * blockSide; ++y) {
-        for (std::size_t x = 0; x < columns * blockSide; ++x) {
-            levels.push_back(static_cast<unsigned char>(20 + 40 * (blocks[y / blockSide * (columns + 1) + x / blockSide] - 'a')));
-        }
+    const int columns = static_cast<int>(blocks.find('/'));
+    const int rows = static_cast<int>(blocks.size() + 1) / (columns + 1);
+    std::vector<JSAMPLE> levels;
+    for (int pixel = 0; pixel < rows * columns * blockSide * blockSide; ++pixel) {
+        const int x = pixel % (columns * blockSide), y = pixel / (columns * blockSide);
+        levels.push_back(static_cast<JSAMPLE>(20 + 40 * (blocks[y / blockSide * (columns + 1) + x / blockSide] - 'a')));
     }
-    return madeJpeg(static_cast<int>(columns) * blockSide, static_cast<int>(rows) * blockSide, levels, JCS_GRAYSCALE, false, turn.exif);
+    return madeJpeg(columns * blockSide, rows * blockSide, levels, JCS_GRAYSCALE, false, exif);
 }
 
 JpegPicture readBytes(std::string bytes)
@@ -142,12 +136,12 @@ TEST(JpegFile, EveryStoredColourSpaceLoadsAsItsColour)
 
 TEST(JpegFile, EveryExifOrientationStandsAsTheUprightPicture)
 {
-    const JpegPicture upright = readBytes(blocksJpeg(storedTurns[0]));
+    const JpegPicture upright = readBytes(blocksJpeg(storedTurns[0].first, ""));
     ASSERT_EQ(upright.width, 3u * blockSide);
-    for (const StoredTurn& turn : storedTurns) {
-        const JpegPicture picture = readBytes(blocksJpeg(turn));
-        EXPECT_EQ(picture.width, upright.width) << turn.blocks;
-        EXPECT_TRUE(picture.pixels == upright.pixels) << turn.blocks << ", Exif block of " << turn.exif.size() << " bytes";
+    for (const auto& [blocks, exif] : storedTurns) {
+        const JpegPicture picture = readBytes(blocksJpeg(blocks, exif));
+        EXPECT_EQ(picture.width, upright.width) << blocks;
+        EXPECT_TRUE(picture.pixels == upright.pixels) << blocks << ", Exif block of " << exif.size() << " bytes";
     }
 }
 

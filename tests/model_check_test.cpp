@@ -141,9 +141,8 @@ const HostileModel hostileModels[] = {
     {"ModelWithAScript", [](const std::string& target) { writeFile(target, vrmlModel("Script { url \"javascript: function f() {}\" }")); },
         "", nullptr, 0, CheckStatus::Passed},
     // The library's reader ends the string at \" before the line break; read again, it goes on.
-    {"QuoteBeforeLineBreakInAString",
-        [](const std::string& target) { writeFile(target, "#VRML V1.0 ascii\nSeparator { Info { string \"abc \\\"\ndef\" } Cube {} }"); },
-        "", nullptr, 1, CheckStatus::Passed},
+    {"QuoteBeforeLineBreakInAString", [](const std::string& target) {
+            writeFile(target, "#VRML V1.0 ascii\nSeparator { Info { string \"abc \\\"\ndef\" } Cube {} }"); }, "", nullptr, 1, CheckStatus::Passed},
 };
 
 // The lines as the program under test says them, each left out.

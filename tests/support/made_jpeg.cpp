@@ -52,14 +52,10 @@ std::string madeJpeg(int width, int height, const std::vector<JSAMPLE>& samples,
 
 std::string exifBlock(unsigned orientation, bool bigEndian)
 {
-    const auto number = [bigEndian](unsigned value, int bytes) {
-        std::string made;
-        for (int n = 0; n < bytes; ++n) {
-            made += static_cast<char>(value >> (8 * (bigEndian ? bytes - 1 - n : n)));
-        }
-        return made;
-    };
-    // The TIFF header, then a directory of one entry, a SHORT, and no next directory.
-    return std::string("Exif\0\0", 6) + (bigEndian ? "MM" : "II") + number(42, 2) + number(8, 4) + number(1, 2)
-        + number(0x0112, 2) + number(3, 2) + number(1, 4) + number(orientation, 2) + number(0, 2) + number(0, 4);
+    // "Exif", the TIFF header (byte order, 42, the first directory at 8), a directory of one entry (the
+    // orientation tag, a SHORT, one of them, its value) and no next directory.
+    std::string block = bigEndian ? std::string("Exif\0\0" "MM\0*" "\0\0\0\x08" "\0\x01" "\x01\x12" "\0\x03" "\0\0\0\x01" "\0?\0\0" "\0\0\0\0", 32)
+                                  : std::string("Exif\0\0" "II*\0" "\x08\0\0\0" "\x01\0" "\x12\x01" "\x03\0" "\x01\0\0\0" "?\0\0\0" "\0\0\0\0", 32);
+    block[bigEndian ? 25 : 24] = static_cast<char>(orientation);
+    return block;
 }
