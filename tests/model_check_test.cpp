@@ -5,10 +5,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <ostream>
 #include <regex>
 #include <string>
