@@ -137,10 +137,9 @@ TEST(JpegFile, EveryStoredColourSpaceLoadsAsItsColour)
 TEST(JpegFile, EveryExifOrientationStandsAsTheUprightPicture)
 {
     const JpegPicture upright = readBytes(blocksJpeg(storedTurns[0].first, ""));
-    ASSERT_EQ(upright.width, 3u * blockSide);
     for (const auto& [blocks, exif] : storedTurns) {
         const JpegPicture picture = readBytes(blocksJpeg(blocks, exif));
-        EXPECT_EQ(picture.width, upright.width) << blocks;
+        EXPECT_EQ(picture.width, 3u * blockSide) << blocks;
         EXPECT_TRUE(picture.pixels == upright.pixels) << blocks << ", Exif block of " << exif.size() << " bytes";
     }
 }
