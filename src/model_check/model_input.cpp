@@ -114,9 +114,9 @@ ModelInput::ModelInput(bool readAgain)
 
 SbBool ModelInput::read(SbString& string)
 {
-    const SbBool read = SoInput::read(string);
-    if (!read) {
-        return read;
+    SbBool got = SoInput::read(string);
+    if (!got) {
+        return got;
     }
     const int length = string.getLength();
     char next = 0;
@@ -124,9 +124,8 @@ SbBool ModelInput::read(SbString& string)
         putBack(next);
         if (next == '\n' || next == '\r') {
             if (again) {
-                return readOnAfterQuote(string);
-            }
-            if (quoteEndedAtLineBreak.empty()) {
+                got = readOnAfterQuote(string);
+            } else if (quoteEndedAtLineBreak.empty()) {
                 SbString location;
                 getLocationString(location);
                 const std::string where = location.getString();
@@ -140,7 +139,7 @@ SbBool ModelInput::read(SbString& string)
         reportModelFile(string.getString(), "not a regular file");
         string.makeEmpty();
     }
-    return read;
+    return got;
 }
 
 // The string read so far ended at \" before a line break: the backslash
