@@ -78,7 +78,7 @@ std::string blocksJpeg(const std::string& blocks, const std::string& exif)
         const int x = pixel % (columns * blockSide), y = pixel / (columns * blockSide);
         levels.push_back(static_cast<JSAMPLE>(20 + 40 * (blocks[y / blockSide * (columns + 1) + x / blockSide] - 'a')));
     }
-    return madeJpeg(columns * blockSide, rows * blockSide, levels, JCS_GRAYSCALE, false, exif);
+    return flatJpeg(columns * blockSide, rows * blockSide, {}, JCS_GRAYSCALE, false, levels, exif);
 }
 
 JpegPicture readBytes(std::string bytes)

@@ -1,24 +1,19 @@
 #include "support/made_jpeg.h"
 
 #include <cstdlib>
+#include <vector>
 
-std::string flatJpeg(int width, int height, Rgb colour, J_COLOR_SPACE stored, bool progressive)
-{
-    const int components = stored == JCS_CMYK || stored == JCS_YCCK ? 4 : stored == JCS_GRAYSCALE ? 1 : 3;
-    // Adobe's inverted inks: the colour's own levels, and no black.
-    const JSAMPLE levels[] = {colour.red, colour.green, colour.blue, 255};
-    std::vector<JSAMPLE> samples(static_cast<std::size_t>(width) * height * components);
-    for (std::size_t n = 0; n < samples.size(); ++n) {
-        samples[n] = levels[n % components];
-    }
-    return madeJpeg(width, height, samples, stored, progressive);
-}
-
-std::string madeJpeg(int width, int height, const std::vector<JSAMPLE>& samples, J_COLOR_SPACE stored, bool progressive,
-                     const std::string& app1)
+std::string flatJpeg(int width, int height, Rgb colour, J_COLOR_SPACE stored, bool progressive,
+                     const std::vector<JSAMPLE>& picture, const std::string& app1)
 {
     const bool inks = stored == JCS_CMYK || stored == JCS_YCCK;
     const int components = inks ? 4 : stored == JCS_GRAYSCALE ? 1 : 3;
+    // Adobe's inverted inks: the colour's own levels, and no black.
+    const JSAMPLE samples[] = {colour.red, colour.green, colour.blue, 255};
+    std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * components);
+    for (std::size_t n = 0; n < row.size(); ++n) {
+        row[n] = samples[n % components];
+    }
     jpeg_compress_struct encoder {};
     jpeg_error_mgr errors {};
     encoder.err = jpeg_std_error(&errors);
@@ -40,8 +35,8 @@ std::string madeJpeg(int width, int height, const std::vector<JSAMPLE>& samples,
         jpeg_write_marker(&encoder, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(app1.data()), static_cast<unsigned>(app1.size()));
     }
     for (int y = 0; y < height; ++y) {
-        JSAMPROW row = const_cast<JSAMPLE*>(samples.data()) + static_cast<std::size_t>(y) * width * components;
-        jpeg_write_scanlines(&encoder, &row, 1);
+        JSAMPROW rows[] = {picture.empty() ? row.data() : const_cast<JSAMPLE*>(picture.data()) + y * row.size()};
+        jpeg_write_scanlines(&encoder, rows, 1);
     }
     jpeg_finish_compress(&encoder);
     jpeg_destroy_compress(&encoder);
