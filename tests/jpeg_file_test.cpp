@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
-#include <utility>
 
 #include <Inventor/SbImage.h>
 #include <Inventor/nodes/SoTexture2.h>
@@ -159,9 +158,8 @@ TEST(JpegFile, DamagedTextureIsDrawnAsFarAsItGoesOrLeftOutWithOneLine)
         {water.substr(0, scan + (static_cast<unsigned char>(water[scan]) << 8 | static_cast<unsigned char>(water[scan + 1]))),
             "a JPEG of headers without image data; left out"},
     };
-    int copy = 0;
     for (const auto& [bytes, says] : damaged) {
-        const std::string path = ::testing::TempDir() + "pelmora-damaged-" + std::to_string(getpid()) + "-" + std::to_string(++copy) + ".jpg";
+        const std::string path = ::testing::TempDir() + "pelmora-damaged-" + std::to_string(getpid()) + "-" + std::to_string(bytes.size()) + ".jpg";
         std::ofstream(path, std::ios::binary) << bytes;
         auto* texture = new SoTexture2;
         texture->ref();

@@ -143,17 +143,17 @@ const HostileModel hostileModels[] = {
             writeFile(target, "#VRML V1.0 ascii\nSeparator { Info { string \"abc \\\"\ndef\" } Cube {} }"); }, "", nullptr, 1, CheckStatus::Passed},
 };
 
+void PrintTo(const HostileModel& model, std::ostream* out)
+{
+    *out << model.name;
+}
+
 // The lines as the program under test says them, each left out.
 std::string expectedLines(std::string lines, const std::string& model)
 {
     const std::string program = std::string(program_invocation_short_name) + ": ";
     lines = program + std::regex_replace(std::regex_replace(lines, std::regex("MODEL"), model), std::regex("\n"), "; left out\n" + program);
     return lines + "; left out\n";
-}
-
-void PrintTo(const HostileModel& model, std::ostream* out)
-{
-    *out << model.name;
 }
 
 class ModelCheck : public ::testing::TestWithParam<HostileModel> {
@@ -180,10 +180,8 @@ TEST_P(ModelCheck, HostileModelIsLeftOutOrReadWithoutWhatItCannotUseWithOneLine)
     hostile.make(path);
     SoVRMLGroup* model = nullptr;
     // The library's sensors run as the viewer's first idle moment would run them.
-    const std::string errors = standardErrorOf([&] {
-        model = readCheckedModel(startModelCheck(path));
-        SoDB::getSensorManager()->processDelayQueue(FALSE);
-    });
+    const std::string errors =
+        standardErrorOf([&] { model = readCheckedModel(startModelCheck(path)); SoDB::getSensorManager()->processDelayQueue(FALSE); });
     ASSERT_EQ(model != nullptr, hostile.shapes >= 0) << errors;
     if (model != nullptr) {
         model->ref();
