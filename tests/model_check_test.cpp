@@ -119,8 +119,7 @@ const HostileModel hostileModels[] = {
     {"InventorModelNamesItsFilesAgain", [](const std::string& target) {
             writeFile(target, "#Inventor V2.1 ascii\nSeparator { Texture2 { filename \"gone.jpg\" } Cube {} Texture2 { filename "
                               "\"gone.jpg\" } File { name \"a.iv\" } File { name \"a.iv\" } WWWInline { name \"a.iv\" } }"); },
-        nullptr, nullptr, 1, CheckStatus::Passed,
-        "gone.jpg: a file of the model, not found\na.iv: a file of the model, not read, as a model is read as its one file"},
+        nullptr, nullptr, 1, CheckStatus::Passed, "gone.jpg: a file of the model, not found\na.iv: a file of the model, not read, as a model is read as its one file"},
     // A pipe is never opened: the check would wait on it until its time is up.
     {"ModelTextureIsAPipe", [](const std::string& target) {
             writeFile(target, vrmlModel("Shape { appearance Appearance { texture ImageTexture { url \"pipe.jpg\" } } geometry Box {} }"));
