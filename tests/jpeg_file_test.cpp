@@ -2,10 +2,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
 
+#include <Inventor/SbImage.h>
 #include <Inventor/nodes/SoTexture2.h>
 
 #include "images/jpeg_file.h"
@@ -52,6 +54,31 @@ const StoredColour storedColours[] = {{JCS_YCbCr, 3, 24, 24}, {JCS_GRAYSCALE, 1,
 
 // A flat colour comes back within a few levels through the lossy coding.
 constexpr int colourMargin = 3;
+
+// A picture stored as a camera turned in each Exif orientation would store
+// it, blocks a to f, rows from the top; each stands as the first one, which
+// has no Exif block. A block that breaks the rules leaves the picture as stored.
+const std::pair<const char*, std::string> storedTurns[] = {
+    {"abc/def", ""}, {"abc/def", exifBlock(1, false)}, {"cba/fed", exifBlock(2, true)}, {"fed/cba", exifBlock(3, false)},
+    {"def/abc", exifBlock(4, true)}, {"ad/be/cf", exifBlock(5, false)}, {"cf/be/ad", exifBlock(6, true)},
+    {"fc/eb/da", exifBlock(7, false)}, {"da/eb/fc", exifBlock(8, true)}, {"abc/def", exifBlock(9, false)},
+    {"abc/def", exifBlock(6, true).substr(0, 25)}, {"abc/def", "Exif"},
+};
+
+constexpr int blockSide = 8;
+
+// Each letter a flat block of its own grey, which decodes the same wherever it stands.
+std::string blocksJpeg(const std::string& blocks, const std::string& exif)
+{
+    const int columns = static_cast<int>(blocks.find('/'));
+    const int rows = static_cast<int>(blocks.size() + 1) / (columns + 1);
+    std::vector<JSAMPLE> levels;
+    for (int pixel = 0; pixel < rows * columns * blockSide * blockSide; ++pixel) {
+        const int x = pixel % (columns * blockSide), y = pixel / (columns * blockSide);
+        levels.push_back(static_cast<JSAMPLE>(20 + 40 * (blocks[y / blockSide * (columns + 1) + x / blockSide] - 'a')));
+    }
+    return flatJpeg(columns * blockSide, rows * blockSide, {}, JCS_GRAYSCALE, false, levels, exif);
+}
 
 JpegPicture readBytes(std::string bytes)
 {
@@ -101,6 +128,44 @@ TEST(JpegFile, EveryStoredColourSpaceLoadsAsItsColour)
         for (int channel = 0; channel < components && pixels != nullptr; ++channel) {
             EXPECT_NEAR(pixels[channel], expected[channel], colourMargin) << "colour space " << each.stored << ", channel " << channel;
         }
+        texture->unref();
+        std::remove(path.c_str());
+    }
+}
+
+TEST(JpegFile, EveryExifOrientationStandsAsTheUprightPicture)
+{
+    const JpegPicture upright = readBytes(blocksJpeg(storedTurns[0].first, ""));
+    for (const auto& [blocks, exif] : storedTurns) {
+        const JpegPicture picture = readBytes(blocksJpeg(blocks, exif));
+        EXPECT_EQ(picture.width, 3u * blockSide) << blocks;
+        EXPECT_TRUE(picture.pixels == upright.pixels) << blocks << ", Exif block of " << exif.size() << " bytes";
+    }
+}
+
+// Cut short, flipped bits in its data, headers and no data: as a texture would meet them.
+TEST(JpegFile, DamagedTextureIsDrawnAsFarAsItGoesOrLeftOutWithOneLine)
+{
+    initScene();
+    const std::string water = fileBytes("texture/water.jpg");
+    std::string flipped = water;
+    std::transform(water.begin() + water.size() / 2, water.begin() + water.size() / 2 + 8, flipped.begin() + water.size() / 2,
+                   [](char byte) { return static_cast<char>(~byte); });
+    const std::size_t scan = water.find("\xFF\xDA") + 2;
+    const std::pair<std::string, std::string> damaged[] = {
+        {water.substr(0, water.size() / 2), "libjpeg warns: Premature end of JPEG file; drawn as far as it can be read"},
+        {flipped, "libjpeg warns: Corrupt JPEG data: 81 extraneous bytes before marker 0xd9; drawn as far as it can be read"},
+        {water.substr(0, scan + (static_cast<unsigned char>(water[scan]) << 8 | static_cast<unsigned char>(water[scan + 1]))),
+            "a JPEG of headers without image data; left out"},
+    };
+    for (const auto& [bytes, says] : damaged) {
+        const std::string path = ::testing::TempDir() + "pelmora-damaged-" + std::to_string(getpid()) + "-" + std::to_string(bytes.size()) + ".jpg";
+        std::ofstream(path, std::ios::binary) << bytes;
+        auto* texture = new SoTexture2;
+        texture->ref();
+        const std::string errors = standardErrorOf([&] { texture->filename = path.c_str(); });
+        EXPECT_EQ(errors, std::string(program_invocation_short_name) + ": " + path + ": " + says + "\n");
+        EXPECT_EQ(texture->image.getValue().getSize()[0] > 0, errors.find("left out") == std::string::npos) << says;
         texture->unref();
         std::remove(path.c_str());
     }

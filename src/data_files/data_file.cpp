@@ -19,3 +19,8 @@ void reportLeftOut(const char* path, const std::string& reason)
 {
     std::fprintf(stderr, "%s: %s: %s; left out\n", programName(), path, reason.c_str());
 }
+
+void reportReadInPart(const char* path, const std::string& reason)
+{
+    std::fprintf(stderr, "%s: %s: %s; drawn as far as it can be read\n", program_invocation_short_name, path, reason.c_str());
+}

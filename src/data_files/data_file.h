@@ -12,3 +12,7 @@ std::string notRegularFileReason(const char* path);
 
 // The one line on standard error that says a data file is left out, and why.
 void reportLeftOut(const char* path, const std::string& reason);
+
+// The one line on standard error that says a damaged data file is used as far
+// as it can be read, and why.
+void reportReadInPart(const char* path, const std::string& reason);

@@ -38,10 +38,15 @@ bool namedAsJpeg(std::string name)
 
 // A texture is read again when a node is copied or its name set again; its
 // line is said once.
-void refuse(const std::string& path, const std::string& reason, SbImage* image)
+bool firstTold(const std::string& path)
 {
     static std::set<std::string> told;
-    if (told.insert(path).second) {
+    return told.insert(path).second;
+}
+
+void refuse(const std::string& path, const std::string& reason, SbImage* image)
+{
+    if (firstTold(path)) {
         reportLeftOut(path.c_str(), reason);
     }
     image->setValue(SbVec2s(0, 0), 0, nullptr);
@@ -99,6 +104,9 @@ SbBool readImage(const SbString& name, SbImage* image, void*)
     if (!picture.problem.empty()) {
         refuse(path, picture.problem, image);
         return TRUE;
+    }
+    if (!picture.warning.empty() && firstTold(path)) {
+        reportReadInPart(path.c_str(), "libjpeg warns: " + picture.warning);
     }
     image->setValue(SbVec2s(static_cast<short>(picture.width), static_cast<short>(picture.height)), picture.components,
                     picture.pixels.data());

@@ -25,6 +25,7 @@ struct JpegPicture {
     unsigned height = 0;
     int components = 0;                 // 1 for grey, 3 for RGB
     std::vector<unsigned char> pixels;  // the bottom row first, as the scene library keeps images
+    std::string warning;                // libjpeg's first warning of damaged data that were read as far as they go
     std::string problem;                // why there are no pixels; empty when there are
 };
 
@@ -37,5 +38,8 @@ bool looksLikeJpeg(const unsigned char* bytes, std::size_t size);
 // image's: decoded reduced by libjpeg's scaling, by the least of 1/8 ... 8/8
 // that keeps it at least that large, then each texel the mean of the pixels
 // it covers. The size check reads the header that the decoding goes on from.
-// Damaged data past the header decode as libjpeg fills them, without a word.
+// Damaged data past the header decode as libjpeg fills them, with its first
+// warning kept; a file of headers whose scan holds no data at all is refused.
+// A camera's picture stands as its Exif orientation says, the same eight
+// ways that image viewers turn it.
 JpegPicture readJpegFile(std::FILE* file);

@@ -14,7 +14,10 @@
 #include <Inventor/VRMLnodes/SoVRMLTextureCoordinate.h>
 #include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/elements/SoProfileCoordinateElement.h>
+#include <Inventor/misc/SoProto.h>
 #include <Inventor/nodes/SoFile.h>
+#include <Inventor/nodes/SoWWWInline.h>
+#include <Inventor/VRMLnodes/SoVRMLScript.h>
 #include <Inventor/nodes/SoIndexedNurbsCurve.h>
 #include <Inventor/nodes/SoIndexedNurbsSurface.h>
 #include <Inventor/nodes/SoIndexedShape.h>
@@ -25,14 +28,21 @@
 #include <Inventor/VRMLnodes/SoVRMLImageTexture.h>
 
 #include "data_files/data_file.h"
+#include "model_check/model_input.h"
 
 namespace {
 
-// The callback's own url argument comes empty; the node names what it would fetch.
+// The callback's own url argument comes empty; the node names what it would
+// fetch, or nothing when it named a pipe or a device, which is said already.
 void fetchNothing(const SbString&, void*, SoVRMLInline* node)
 {
-    reportLeftOut(node->url.getNum() > 0 ? node->url[0].getString() : "Inline", "inline models are not fetched");
+    if (node->url.getNum() > 0 && node->url[0].getLength() > 0) {
+        reportModelFile(node->url[0].getString(), notReadOutsideTheModel);
+    }
 }
+
+// The library runs no script language; its programs stay unrun without a word.
+void runNothing(void*, SoVRMLScript*) {}
 
 // Every entry names one of count items, or is -1, which ends a face.
 bool indicesWithin(const SoMFInt32& indices, int count)
@@ -208,6 +218,8 @@ void setUpModelReading()
     SoVRMLInline::setReadAsSoFile(FALSE);
     SoVRMLInline::setFetchURLCallBack(fetchNothing, nullptr);
     SoFile::setSearchOK(FALSE);
+    SoProto::setFetchExternProtoCallback(unreadExternalPrototype, nullptr);
+    SoVRMLScript::setScriptEvaluateCB(runNothing, nullptr);
     // Read later, a texture would be read when the model is first drawn, where
     // no one catches what the scene library says of it.
     SoVRMLImageTexture::setDelayFetchURL(FALSE);
@@ -215,14 +227,20 @@ void setUpModelReading()
 
 void reportUnreadFiles(SoNode* model)
 {
-    SoSearchAction search;
-    search.setType(SoFile::getClassTypeId());
-    search.setInterest(SoSearchAction::ALL);
-    search.setSearchingAll(TRUE);
-    search.apply(model);
-    for (int n = 0; n < search.getPaths().getLength(); ++n) {
-        const auto* file = static_cast<const SoFile*>(search.getPaths()[n]->getTail());
-        reportLeftOut(file->name.getValue().getString(), "Inventor File nodes are not read");
+    for (const SoType type : {SoFile::getClassTypeId(), SoWWWInline::getClassTypeId()}) {
+        SoSearchAction search;
+        search.setType(type);
+        search.setInterest(SoSearchAction::ALL);
+        search.setSearchingAll(TRUE);
+        search.apply(model);
+        for (int n = 0; n < search.getPaths().getLength(); ++n) {
+            const SoNode* node = search.getPaths()[n]->getTail();
+            const SbString& name = node->isOfType(SoFile::getClassTypeId()) ? static_cast<const SoFile*>(node)->name.getValue()
+                                                                              : static_cast<const SoWWWInline*>(node)->name.getValue();
+            if (name.getLength() > 0) {
+                reportModelFile(name.getString(), notReadOutsideTheModel);
+            }
+        }
     }
 }
 

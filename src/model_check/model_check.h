@@ -35,13 +35,16 @@ constexpr long modelCheckWallSeconds = 6;
 // said as a number.
 std::string modelCheckReason(CheckStatus status);
 
-// How the check and the programs read a model: Inline nodes fetch nothing (a
-// model is the one file, and an inline that names that file again, or
-// another that names it back, never ends), Inventor File nodes read nothing,
-// and image textures are read with the model, through our image reader.
+// How the check and the programs read a model: Inline nodes and external
+// prototypes fetch nothing (a model is the one file, and an inline that
+// names that file again, or another that names it back, never ends), Inventor
+// File nodes read nothing, Script nodes run nothing (the library has no script
+// language), and image textures are read with the model, through our image
+// reader. Read through a ModelInput (model_input.h).
 void setUpModelReading();
 
-// One line on standard error for each File node of the model, which stays empty.
+// One line on standard error for each file that a File or WWWInline node of
+// the model names, which stays empty.
 void reportUnreadFiles(SoNode* model);
 
 // Whether every index set of the model stays within the coordinates, colours,

@@ -26,6 +26,7 @@
 #include "images/image_reader.h"
 #include "model_check/library_messages.h"
 #include "model_check/model_check.h"
+#include "model_check/model_input.h"
 #include "platform/limited_child.h"
 #include "platform/process.h"
 
@@ -136,17 +137,13 @@ int main(int argc, char** argv)
     registerJpegReader();
     setUpModelReading();
     try {
-        SoInput input;
+        ModelInput input;
         if (!input.openFile(argv[1], TRUE)) {
             fail(CheckStatus::Unopened);
         }
-        SoVRMLGroup* model = nullptr;
-        std::string reason;
-        {
-            CaughtLibraryMessages caught;
-            model = SoDB::readAllVRML(&input);
-            reason = firstReason(caught.messages);
-        }
+        std::vector<LibraryMessage> messages;
+        SoVRMLGroup* model = readModel(input, argv[1], messages);
+        const std::string reason = firstReason(messages) + quoteEndedNote(input);
         if (model == nullptr) {
             fail(CheckStatus::NotVrml, modelCheckReason(CheckStatus::NotVrml) + (reason.empty() ? "" : ": " + reason));
         }

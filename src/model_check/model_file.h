@@ -8,8 +8,9 @@ class SoVRMLGroup;
 // it, or gives null: when it is missing, and, with one line on standard
 // error saying why, when it is not a regular file or when the check did not
 // pass it; the line then gives the check's own reason, the scene library's
-// first read error for a model it cannot parse. Inline nodes fetch nothing
-// and File nodes read nothing; the model's cameras and viewpoints are left
-// out; a texture of the model that is found nowhere is said once, in a line
-// of ours. The check is over when this returns.
+// first read error for a model it cannot parse. Nothing outside the model
+// file is read but its textures (model_input.h); the model's cameras,
+// viewpoints and whole-view nodes are left out; each file of the model that
+// is not used is said once, in a line of ours. The check is over when this
+// returns.
 SoVRMLGroup* readCheckedModel(RunningCheck check);

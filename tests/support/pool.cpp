@@ -1,5 +1,8 @@
 #include "pool.h"
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -56,6 +59,23 @@ std::string fileBytes(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+std::string standardErrorOf(const std::function<void()>& call)
+{
+    char path[] = "/tmp/pelmora-errors-XXXXXX";
+    const int file = mkstemp(path);
+    std::fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    dup2(file, STDERR_FILENO);
+    call();
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    close(file);
+    const std::string errors = fileBytes(path);
+    unlink(path);
+    return errors;
 }
 
 void initScene()

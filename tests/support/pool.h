@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -51,6 +52,9 @@ SoCoordinate3* meshCoordinates();
 
 // A whole file's bytes; empty when it cannot be read.
 std::string fileBytes(const std::string& path);
+
+// What the call writes to standard error, which goes to a file meanwhile.
+std::string standardErrorOf(const std::function<void()>& call);
 
 // The scene database and node kits, as the viewer binding would start them,
 // and our JPEG reader.
