@@ -73,9 +73,12 @@ SoProto* standIn(SoProto* external)
     text += external != nullptr ? external->getProtoName().getString() : "Unread";
     text += " [\n";
     if (external != nullptr) {
+        // The instance's root node, made unheld, holds the instance and takes it along when it goes.
         SoProtoInstance* instance = external->createProtoInstance();
+        SoNode* root = instance->getRootNode();
+        root->ref();
         text += interfaceText(instance);
-        instance->unref();
+        root->unref();
     }
     text += "] { Group {} }\n";
     SoProto* proto = nullptr;
