@@ -63,6 +63,10 @@ function(pelmora_bench_build size core window)
         $<TARGET_FILE:pelmora-live-25> $<TARGET_FILE:pelmora-live-50> $<TARGET_FILE:pelmora-live-100>)
     set_tests_properties(FirstFrameBench PROPERTIES LABELS "bench" RUN_SERIAL TRUE
       WORKING_DIRECTORY ${PELMORA_DATA_DIR})
+    # Peak memory of a clip in each format, small and 4096 x 4096.
+    add_test(NAME ClipMemoryBench CONFIGURATIONS RelWithDebInfo
+      COMMAND ${CMAKE_SOURCE_DIR}/bench/clip_memory.sh $<TARGET_FILE:pelmora-render-100>)
+    set_tests_properties(ClipMemoryBench PROPERTIES LABELS "bench" RUN_SERIAL TRUE TIMEOUT 1800)
   endif()
 
   # The live window with an 8000 x 6000 photo in every texture slot: time to
