@@ -11,7 +11,7 @@ pelmora_plain_only(pelmora-make-photo)
 
 # The clocks that the live harnesses share.
 add_library(pelmora-frame-clock STATIC bench/frame_clock.cpp)
-target_link_libraries(pelmora-frame-clock PUBLIC Coin::Coin OpenGL::GL)
+target_link_libraries(pelmora-frame-clock PUBLIC OpenGL::GL)
 target_include_directories(pelmora-frame-clock PUBLIC bench)
 pelmora_plain_only(pelmora-frame-clock)
 
