@@ -9,6 +9,12 @@ add_executable(pelmora-make-photo bench/make_photo.cpp)
 target_link_libraries(pelmora-make-photo PRIVATE JPEG::JPEG)
 pelmora_plain_only(pelmora-make-photo)
 
+# The clocks that the live harnesses share.
+add_library(pelmora-frame-clock STATIC bench/frame_clock.cpp)
+target_link_libraries(pelmora-frame-clock PUBLIC OpenGL::GL)
+target_include_directories(pelmora-frame-clock PUBLIC bench)
+pelmora_plain_only(pelmora-frame-clock)
+
 function(pelmora_bench_build size core window)
   set(kernels pelmora-bench-${size})
   add_executable(${kernels}
@@ -31,7 +37,7 @@ function(pelmora_bench_build size core window)
 
   set(live pelmora-live-${size})
   add_executable(${live} bench/live_bench.cpp)
-  target_link_libraries(${live} PRIVATE ${window} OpenGL::GL)
+  target_link_libraries(${live} PRIVATE pelmora-frame-clock ${window})
 
   foreach(target IN ITEMS ${kernels} ${soak} ${live})
     pelmora_plain_only(${target})
@@ -44,6 +50,24 @@ function(pelmora_bench_build size core window)
     WORKING_DIRECTORY ${PELMORA_DATA_DIR})
   set_tests_properties(${size}/Soak.MillionTicks PROPERTIES LABELS "soak" WORKING_DIRECTORY ${PELMORA_DATA_DIR}
     TIMEOUT 3600)
+
+  # The floor under the first frame: one cube in the same viewer through the
+  # same binding, which needs no grid; built once, with the last build's
+  # window library, and timed against every build in one run.
+  if(size EQUAL 100)
+    add_executable(pelmora-empty-viewer bench/empty_viewer_bench.cpp)
+    target_link_libraries(pelmora-empty-viewer PRIVATE pelmora-frame-clock ${window})
+    pelmora_plain_only(pelmora-empty-viewer)
+    add_test(NAME FirstFrameBench CONFIGURATIONS RelWithDebInfo
+      COMMAND pelmora-test-display run ${CMAKE_SOURCE_DIR}/bench/first_frame.sh 7 $<TARGET_FILE:pelmora-empty-viewer>
+        $<TARGET_FILE:pelmora-live-25> $<TARGET_FILE:pelmora-live-50> $<TARGET_FILE:pelmora-live-100>)
+    set_tests_properties(FirstFrameBench PROPERTIES LABELS "bench" RUN_SERIAL TRUE
+      WORKING_DIRECTORY ${PELMORA_DATA_DIR})
+    # Peak memory of a clip in each format, small and 4096 x 4096.
+    add_test(NAME ClipMemoryBench CONFIGURATIONS RelWithDebInfo
+      COMMAND ${CMAKE_SOURCE_DIR}/bench/clip_memory.sh $<TARGET_FILE:pelmora-render-100>)
+    set_tests_properties(ClipMemoryBench PROPERTIES LABELS "bench" RUN_SERIAL TRUE TIMEOUT 1800)
+  endif()
 
   # The live window with an 8000 x 6000 photo in every texture slot: time to
   # the first frame and peak memory. The 25 build has all five slots.

@@ -1,13 +1,5 @@
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <unistd.h>
-
-#include <GL/gl.h>
 
 #include <Inventor/actions/SoGLRenderAction.h>
 #include <Inventor/nodekits/SoShapeKit.h>
@@ -15,6 +7,8 @@
 #include <Inventor/nodes/SoTexture2.h>
 #include <Inventor/sensors/SoAlarmSensor.h>
 #include <Inventor/sensors/SoIdleSensor.h>
+
+#include "frame_clock.h"
 
 #include "app/frame_tick.h"
 #include "app/start_up.h"
@@ -30,65 +24,30 @@
 // scene time each part alone, to split the tick and the frame into their
 // pieces. Usage, under an X server, from the data folder: pelmora-live-N
 // [seconds]. Start-up is reported from main() and from the moment the process
-// was started, as the kernel recorded it.
+// was started, as the kernel recorded it. With 0 seconds the run ends at the
+// first frame drawn and reports start-up alone.
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 constexpr double defaultSeconds = 10.0;
 
 // Calls of each piece when the pieces are timed alone.
 constexpr int calibrationCalls = 200;
 
-double secondsBetween(Clock::time_point start, Clock::time_point end)
-{
-    return std::chrono::duration<double>(end - start).count();
-}
-
-struct LiveCounts {
-    long ticks = 0;
-    double tickSeconds = 0.0;
-    long frames = 0;
-    double frameSeconds = 0.0;
-    bool inFrame = false;
-    Clock::time_point frameStart;
-    Clock::time_point firstFrameDrawn;
-    std::string renderer;
-};
-
-LiveCounts live;
-
-// A frame ends where the next one starts or the next tick does.
-void endFrame(Clock::time_point now)
-{
-    if (!live.inFrame) {
-        return;
-    }
-    live.inFrame = false;
-    if (live.frames++ == 0) {
-        live.firstFrameDrawn = now;
-    }
-    live.frameSeconds += secondsBetween(live.frameStart, now);
-}
-
-void frameStarts(void*, SoGLRenderAction*)
-{
-    const Clock::time_point now = Clock::now();
-    endFrame(now);
-    live.inFrame = true;
-    live.frameStart = now;
-    if (live.renderer.empty()) {
-        live.renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    }
-}
+long ticks = 0;
+bool stopAtFirstFrame = false;
+double tickSeconds = 0.0;
 
 void timedTick(void* data, SoSensor* sensor)
 {
     const Clock::time_point start = Clock::now();
     endFrame(start);
+    if (stopAtFirstFrame && frameCounts.frames > 0) {
+        endMainLoop();
+        return;
+    }
     frameTick(data, sensor);
-    live.tickSeconds += secondsBetween(start, Clock::now());
-    ++live.ticks;
+    tickSeconds += secondsBetween(start, Clock::now());
+    ++ticks;
 }
 
 void endRun(void*, SoSensor*)
@@ -105,21 +64,6 @@ double microsecondsPerCall(Piece piece)
         piece();
     }
     return secondsBetween(start, Clock::now()) * 1.0e6 / calibrationCalls;
-}
-
-// When this process was started, in seconds since boot, to the kernel's clock tick.
-double processStart()
-{
-    std::ifstream stat("/proc/self/stat");
-    std::string line;
-    std::getline(stat, line);
-    // The fields after the command's closing parenthesis; the start time is the 20th of them.
-    std::istringstream fields(line.substr(line.rfind(')') + 2));
-    std::string field;
-    for (int n = 0; n < 20; ++n) {
-        fields >> field;
-    }
-    return std::stod(field) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 double percentOf(double part, double whole)
@@ -143,17 +87,25 @@ int main(int argc, char** argv)
     viewer->getGLRenderAction()->addPreRenderCallback(frameStarts, nullptr);
     pool.idle->setFunction(timedTick);
 
+    stopAtFirstFrame = seconds <= 0.0;
     SoAlarmSensor stop(endRun, nullptr);
-    stop.setTimeFromNow(SbTime(seconds));
-    stop.schedule();
+    if (!stopAtFirstFrame) {
+        stop.setTimeFromNow(SbTime(seconds));
+        stop.schedule();
+    }
     const Clock::time_point loopStart = Clock::now();
     runMainLoop();
     const double wall = secondsBetween(loopStart, Clock::now());
     pool.idle->unschedule();
     endFrame(Clock::now());
     // The pieces' own frames below count apart from the run's.
-    const LiveCounts run = live;
+    const FrameCounts run = frameCounts;
     viewer->getGLRenderAction()->removePreRenderCallback(frameStarts, nullptr);
+    if (stopAtFirstFrame) {
+        std::printf("pelmora-live-%d: start-up, milliseconds from main(), %s\n", gridSize, run.renderer.c_str());
+        printStartUp(mainStart, viewerReady, run.firstFrameDrawn);
+        return 0;
+    }
 
     // The pieces alone, in the same window with the same scene.
     auto* coordinates = static_cast<SoCoordinate3*>(waterKit->getPart("coordinate3", FALSE));
@@ -172,8 +124,8 @@ int main(int argc, char** argv)
         viewer->render();
     });
 
-    const long refreshes = run.ticks / refreshInterval;
-    const double stepShare = run.ticks * stepUs * 1.0e-6;
+    const long refreshes = ticks / refreshInterval;
+    const double stepShare = ticks * stepUs * 1.0e-6;
     const double causticShare = refreshes * (causticUs - imageNoticeUs) * 1.0e-6;
     const double meshShare = refreshes * (meshUs - pointNoticeUs) * 1.0e-6;
     const double noticeShare = refreshes * (imageNoticeUs + pointNoticeUs) * 1.0e-6;
@@ -181,17 +133,17 @@ int main(int argc, char** argv)
 
     std::printf("pelmora-live-%d: %.1f s in a %d x %d window, %s\n", gridSize, wall, size[0], size[1],
         run.renderer.c_str());
-    std::printf("  ticks per second                 %10.1f\n", run.ticks / wall);
+    std::printf("  ticks per second                 %10.1f\n", ticks / wall);
     std::printf("  frames drawn per second          %10.1f\n", run.frames / wall);
     std::printf("  share of the time\n");
-    std::printf("    in the tick                    %9.1f %%\n", percentOf(run.tickSeconds, wall));
+    std::printf("    in the tick                    %9.1f %%\n", percentOf(tickSeconds, wall));
     std::printf("      step (estimated)             %9.1f %%\n", percentOf(stepShare, wall));
     std::printf("      caustic (estimated)          %9.1f %%\n", percentOf(causticShare, wall));
     std::printf("      mesh refresh (estimated)     %9.1f %%\n", percentOf(meshShare, wall));
     std::printf("      notification (estimated)     %9.1f %%\n", percentOf(noticeShare, wall));
     std::printf("    drawing frames, to the next tick %7.1f %%\n", percentOf(run.frameSeconds, wall));
     std::printf("    elsewhere (event loop, X)      %9.1f %%\n",
-        percentOf(wall - run.tickSeconds - run.frameSeconds, wall));
+        percentOf(wall - tickSeconds - run.frameSeconds, wall));
     std::printf("  pieces alone, microseconds per call\n");
     std::printf("    step                           %10.1f\n", stepUs);
     std::printf("    caustic update with its notice %10.1f\n", causticUs);
@@ -202,12 +154,6 @@ int main(int argc, char** argv)
     std::printf("    frame after the mesh changed   %10.1f\n", frameNewMeshUs);
     std::printf("    frame after the image changed  %10.1f\n", frameNewImageUs);
     std::printf("  start-up, milliseconds from main()\n");
-    std::printf("    viewer shown                   %10.1f\n", secondsBetween(mainStart, viewerReady) * 1e3);
-    std::printf("    first frame drawn              %10.1f\n", secondsBetween(mainStart, run.firstFrameDrawn) * 1e3);
-    timespec now{};
-    clock_gettime(CLOCK_BOOTTIME, &now);
-    const double sinceFirstFrame = secondsBetween(run.firstFrameDrawn, Clock::now());
-    const double firstFrame = now.tv_sec + now.tv_nsec * 1.0e-9 - sinceFirstFrame;
-    std::printf("    first frame drawn, from launch %10.1f\n", (firstFrame - processStart()) * 1e3);
+    printStartUp(mainStart, viewerReady, run.firstFrameDrawn);
     return 0;
 }

@@ -412,6 +412,19 @@ TEST_F(Render, GifFrameMatchesItsPictureByRegionColours)
     }
 }
 
+TEST_F(Render, GifAloneEqualsTheGifMadeBesideItsPictures)
+{
+    // Alone, each frame is read back and converted in bands of rows (here 64, 64 and 22); beside its pictures, whole.
+    const std::string alone = folder + "/alone.gif";
+    const std::string beside = folder + "/beside.gif";
+    const ProgramRun aloneRun =
+        runProgram(rendererSpec(options({"--ticks=0,300", "--size=161x150", "--animation=" + alone})), true);
+    ASSERT_EQ(aloneRun.status, 0) << aloneRun.errors;
+    const ProgramRun besideRun = render({"--ticks=0,300", "--size=161x150", "--animation=" + beside}, folder);
+    ASSERT_EQ(besideRun.status, 0) << besideRun.errors;
+    EXPECT_EQ(fileBytes(alone), fileBytes(beside));
+}
+
 TEST_F(Render, FullDiskEndsTheRunWithOneLineAndNoPartialFile)
 {
     // A picture of the waves at tick 300 needs 100 kB or more, a GIF of several far more.

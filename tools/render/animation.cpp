@@ -52,14 +52,21 @@ struct FormatChoice {
     const char* name;        // the container's name
     AVCodecID codec;
     AVPixelFormat pixels;
+    const char* settings;    // the encoder's own options, name=value:name=value
 };
 
 // A GIF frame holds 256 colours; 3 bits of red and green and 2 of blue,
 // dithered by the scaler, keep a region's average colour.
+// The encoders hold no frames ahead: VP9 (libvpx) by default keeps 25 for its
+// alternate reference, 29 MB each at 4096 x 4096; H.264 (x264) keeps one per
+// frame thread (one and a half per core) and per reference, about 90 MB each
+// at that size, and 40 for its look-ahead. Without look-ahead and with one
+// reference, slices instead of frames across its threads, a clip's memory is
+// a few frames whatever its length and the machine's cores.
 const FormatChoice choices[] = {
-    {"webm", AV_CODEC_ID_VP9, AV_PIX_FMT_YUV420P},
-    {"mp4", AV_CODEC_ID_H264, AV_PIX_FMT_YUV420P},
-    {"gif", AV_CODEC_ID_GIF, AV_PIX_FMT_RGB8},
+    {"webm", AV_CODEC_ID_VP9, AV_PIX_FMT_YUV420P, "lag-in-frames=0"},
+    {"mp4", AV_CODEC_ID_H264, AV_PIX_FMT_YUV420P, "tune=zerolatency:refs=1"},
+    {"gif", AV_CODEC_ID_GIF, AV_PIX_FMT_RGB8, ""},
 };
 
 const FormatChoice* choiceOf(const std::string& format)
@@ -105,6 +112,7 @@ struct Animation {
     std::unique_ptr<AVFrame, FreedThrough<AVFrame, av_frame_free>> frame;
     std::unique_ptr<AVPacket, FreedThrough<AVPacket, av_packet_free>> packet;
     long long frames = 0;
+    int convertedRows = 0;     // of the frame being converted band by band
     bool trailerDue = false;   // the header is out and the trailer not yet
     int width = 0;
     int height = 0;
@@ -185,7 +193,13 @@ bool openEncoder(Animation& animation, const AVCodec* codec, const FormatChoice&
     if (animation.container->oformat->flags & AVFMT_GLOBALHEADER) {
         encoder.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     }
-    const int opened = avcodec_open2(&encoder, codec, nullptr);
+    // Settings an encoder does not know stay in the dictionary, unused.
+    AVDictionary* settings = nullptr;
+    int opened = av_dict_parse_string(&settings, choice.settings, "=", ":", 0);
+    if (opened >= 0) {
+        opened = avcodec_open2(&encoder, codec, &settings);
+    }
+    av_dict_free(&settings);
     if (opened < 0) {
         error = "cannot start the encoder for " + animation.file->path + ": " + describe(opened);
         return false;
@@ -265,21 +279,32 @@ AnimationOwner startAnimation(const std::string& path, const std::string& format
     return animation;
 }
 
-bool addAnimationFrame(Animation& animation, const unsigned char* rgbBottomUp, std::string& error)
+bool addAnimationRows(Animation& animation, const unsigned char* rgbBottomUp, int top, int rows, std::string& error)
 {
     const int rowBytes = animation.width * 3;
-    // Started at the top row with a negative stride, the picture reads top down.
-    const uint8_t* const source[] = {rgbBottomUp + static_cast<std::size_t>(animation.height - 1) * rowBytes};
+    // Started at the band's top row with a negative stride, the band reads top down.
+    const uint8_t* const source[] = {rgbBottomUp + static_cast<std::size_t>(rows - 1) * rowBytes};
     const int sourceStride[] = {-rowBytes};
     AVFrame& frame = *animation.frame;
-    if (av_frame_make_writable(&frame) < 0) {
-        error = "out of memory for " + animation.file->path;
-        return false;
+    if (top == 0) {
+        animation.convertedRows = 0;
+        if (av_frame_make_writable(&frame) < 0) {
+            error = "out of memory for " + animation.file->path;
+            return false;
+        }
     }
-    if (sws_scale(animation.converter.get(), source, sourceStride, 0, animation.height, frame.data, frame.linesize)
-        != animation.height) {
+    // The scaler answers with the rows it finished, which may trail the band;
+    // the last band finishes the picture.
+    const int finished =
+        sws_scale(animation.converter.get(), source, sourceStride, top, rows, frame.data, frame.linesize);
+    animation.convertedRows += finished > 0 ? finished : 0;
+    const bool last = top + rows == animation.height;
+    if (finished < 0 || (last && animation.convertedRows != animation.height)) {
         error = "cannot convert a frame for " + animation.file->path;
         return false;
+    }
+    if (!last) {
+        return true;
     }
     frame.pts = animation.frames++;
     const int sent = avcodec_send_frame(animation.encoder.get(), &frame);
@@ -288,6 +313,11 @@ bool addAnimationFrame(Animation& animation, const unsigned char* rgbBottomUp, s
         return false;
     }
     return passPackets(animation, error);
+}
+
+bool addAnimationFrame(Animation& animation, const unsigned char* rgbBottomUp, std::string& error)
+{
+    return addAnimationRows(animation, rgbBottomUp, 0, animation.height, error);
 }
 
 bool finishAnimation(Animation& animation, std::string& error)

@@ -22,5 +22,11 @@ AnimationOwner startAnimation(const std::string& path, const std::string& format
 // Adds one picture, RGB with rows from the bottom up, as the next frame.
 bool addAnimationFrame(Animation& animation, const unsigned char* rgbBottomUp, std::string& error);
 
+// Adds the next frame band by band, so that no whole RGB picture need be held:
+// rows from top (counted from the picture's top) on, RGB with rows from the
+// bottom up, the bands given from the top of the picture down; the band that
+// ends at the last row sends the frame.
+bool addAnimationRows(Animation& animation, const unsigned char* rgbBottomUp, int top, int rows, std::string& error);
+
 // Writes the frames still held by the encoder and the container's end, then names the file.
 bool finishAnimation(Animation& animation, std::string& error);

@@ -179,7 +179,7 @@ bool startOffscreenPicture(int width, int height, std::string& error)
     return true;
 }
 
-bool drawPicture(SoNode* root, std::vector<unsigned char>& rgbBottomUp)
+bool drawPictureOnly(SoNode* root)
 {
     SoGLRenderAction action(SbViewportRegion(static_cast<short>(pictureWidth), static_cast<short>(pictureHeight)));
     action.setCacheContext(cacheContext);
@@ -193,8 +193,18 @@ bool drawPicture(SoNode* root, std::vector<unsigned char>& rgbBottomUp)
         action.apply(root);
     }
     drawnBefore = true;
-    rgbBottomUp.resize(static_cast<std::size_t>(pictureWidth) * pictureHeight * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, pictureWidth, pictureHeight, GL_RGB, GL_UNSIGNED_BYTE, rgbBottomUp.data());
     return glGetError() == GL_NO_ERROR;
+}
+
+bool readPictureRows(int bottom, int rows, std::vector<unsigned char>& rgbBottomUp)
+{
+    rgbBottomUp.resize(static_cast<std::size_t>(pictureWidth) * rows * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, bottom, pictureWidth, rows, GL_RGB, GL_UNSIGNED_BYTE, rgbBottomUp.data());
+    return glGetError() == GL_NO_ERROR;
+}
+
+bool drawPicture(SoNode* root, std::vector<unsigned char>& rgbBottomUp)
+{
+    return drawPictureOnly(root) && readPictureRows(0, pictureHeight, rgbBottomUp);
 }

@@ -16,3 +16,10 @@ bool startOffscreenPicture(int width, int height, std::string& error);
 // objects sorted back to front as the viewer does, and reads the picture
 // back: RGB, rows from the bottom up.
 bool drawPicture(SoNode* root, std::vector<unsigned char>& rgbBottomUp);
+
+// The same drawing, left in the framebuffer for readPictureRows.
+bool drawPictureOnly(SoNode* root);
+
+// Reads rows from bottom up of the picture drawn last: RGB, rows from the
+// bottom up.
+bool readPictureRows(int bottom, int rows, std::vector<unsigned char>& rgbBottomUp);

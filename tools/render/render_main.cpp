@@ -1,6 +1,7 @@
 // One build's renderer, pelmora-render-SIZE: the scene that build's program
 // shows, advanced tick by tick with its own frame tick and pictured offscreen.
 
+#include <algorithm>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -29,6 +30,10 @@ namespace {
 // A line of progress at least this often while the water runs between frames.
 constexpr std::int32_t progressInterval = 10000;
 
+// Rows read back at a time for an animation alone: no whole RGB picture is
+// held (48 MB at 4096 x 4096), only the encoder's own frame.
+constexpr int bandRows = 64;
+
 // Writes one frame's picture under its name, or nothing at all.
 bool writeFrame(const std::string& path, int width, int height, const unsigned char* rgb, std::string& error)
 {
@@ -53,6 +58,22 @@ bool settleOutputNames(const RenderOptions& options, std::vector<std::string>& f
     }
     animation = options.animation.empty() ? "" : absolutePath(options.animation);
     return animation.empty() || checkOutputName(animation, error);
+}
+
+// Hands the picture drawn last to the animation band by band, from the top down.
+bool addPictureByBands(Animation& animation, int height, std::vector<unsigned char>& band, std::string& error)
+{
+    for (int top = 0; top < height; top += bandRows) {
+        const int rows = std::min(bandRows, height - top);
+        if (!readPictureRows(height - top - rows, rows, band)) {
+            error = "no OpenGL context: reading the picture back failed";
+            return false;
+        }
+        if (!addAnimationRows(animation, band.data(), top, rows, error)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // Advances the water from tick to the target with the program's own frame
@@ -127,13 +148,17 @@ int main(int argc, char** argv)
     const int frameCount = static_cast<int>(options.ticks.size());
     for (int frame = 0; frame < frameCount; ++frame) {
         tickUntil(options.ticks[frame], options.ticks.back(), sensor, tick);
-        if (!drawPicture(root, rgb)) {
+        const bool drawn = frames.empty() ? drawPictureOnly(root) : drawPicture(root, rgb);
+        if (!drawn) {
             return failRender("no OpenGL context: drawing tick " + std::to_string(tick) + " failed", exitFailed);
         }
         if (!frames.empty() && !writeFrame(frames[frame], options.width, options.height, rgb.data(), error)) {
             return failRender(error, exitFailed);
         }
-        if (animation != nullptr && !addAnimationFrame(*animation, rgb.data(), error)) {
+        const bool added = animation == nullptr
+            || (frames.empty() ? addPictureByBands(*animation, options.height, rgb, error)
+                               : addAnimationFrame(*animation, rgb.data(), error));
+        if (!added) {
             return failRender(error, exitFailed);
         }
         const std::string done = frames.empty() ? "pictured" : "wrote " + frames[frame];
