@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "animation_formats.h"
 #include "output_file.h"
 
 namespace {
@@ -49,7 +51,6 @@ struct BufferRelease {
 };
 
 struct FormatChoice {
-    const char* name;        // the container's name
     AVCodecID codec;
     AVPixelFormat pixels;
     const char* settings;    // the encoder's own options, name=value:name=value
@@ -63,17 +64,19 @@ struct FormatChoice {
 // at that size, and 40 for its look-ahead. Without look-ahead and with one
 // reference, slices instead of frames across its threads, a clip's memory is
 // a few frames whatever its length and the machine's cores.
+// One for each of animationFormats, in its order.
 const FormatChoice choices[] = {
-    {"webm", AV_CODEC_ID_VP9, AV_PIX_FMT_YUV420P, "lag-in-frames=0"},
-    {"mp4", AV_CODEC_ID_H264, AV_PIX_FMT_YUV420P, "tune=zerolatency:refs=1"},
-    {"gif", AV_CODEC_ID_GIF, AV_PIX_FMT_RGB8, ""},
+    {AV_CODEC_ID_VP9, AV_PIX_FMT_YUV420P, "lag-in-frames=0"},
+    {AV_CODEC_ID_H264, AV_PIX_FMT_YUV420P, "tune=zerolatency:refs=1"},
+    {AV_CODEC_ID_GIF, AV_PIX_FMT_RGB8, ""},
 };
+static_assert(std::size(choices) == std::size(animationFormats), "a choice for every animation format");
 
 const FormatChoice* choiceOf(const std::string& format)
 {
-    for (const FormatChoice& choice : choices) {
-        if (format == choice.name) {
-            return &choice;
+    for (std::size_t n = 0; n < std::size(choices); ++n) {
+        if (format == animationFormats[n]) {
+            return &choices[n];
         }
     }
     return nullptr;
@@ -228,8 +231,8 @@ AnimationOwner startAnimation(const std::string& path, const std::string& format
         return nullptr;
     }
     AVFormatContext* container = nullptr;
-    if (avformat_alloc_output_context2(&container, nullptr, choice->name, nullptr) < 0) {
-        error = std::string("no ") + choice->name + " container";
+    if (avformat_alloc_output_context2(&container, nullptr, format.c_str(), nullptr) < 0) {
+        error = std::string("no ") + format + " container";
         return nullptr;
     }
     animation->container.reset(container);

@@ -5,6 +5,7 @@
 #include <getopt.h>
 #include <unistd.h>
 
+#include "animation_formats.h"
 #include "frame_files.h"
 #include "platform/process.h"
 #include "tick_list.h"
@@ -12,8 +13,6 @@
 namespace {
 
 const char* const defaultTicks = "300";
-
-const char* const animationFormats[] = {"webm", "mp4", "gif"};
 
 // A whole number written in digits only, 1 ... largest.
 bool parseCount(const std::string& text, int largest, int& count)
