@@ -25,6 +25,7 @@ packages=(
   cmake ninja-build dpkg-dev nasm libboost-dev googletest
   g++-mingw-w64-x86-64-posix
   wine wine64 xvfb xauth nsis
+  g++ libx11-dev xdotool imagemagick
 )
 missing=()
 for package in "${packages[@]}"; do
@@ -98,28 +99,30 @@ if [ -f "$prefix/deps-key.txt" ]; then
   echo "$prefix"
   exit 0
 fi
-say "building $prefix (the first time on this machine: about 15 minutes of two cores)"
+say "building $prefix (the first time on this machine: about 15 minutes of two idle cores)"
+# A part that completed stays in the stage folder, so that an interrupted build goes on where it stopped;
+# the prefix appears under its name only when every part is in.
 stage=$prefix.tmp
 work=$prefix.build
-rm -rf "$stage" "$work"
-mkdir -p "$stage" "$work/logs"
+mkdir -p "$stage" "$work/logs" "$work/done"
 
 echo "$sowin_sha256  $sowin_tarball" | sha256sum -c --quiet - ||
   fail "$sowin_tarball is not SoWin 1.6.3 as published (SHA-256 differs)"
 
 jobs=$(nproc)
-TIMEFORMAT="%R s wall, %U s user, %S s sys"
+TIMEFORMAT="  %R s wall, %U s user, %S s sys"
 cmake_common=(
   -G Ninja -DCMAKE_BUILD_TYPE=Release
   -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DPELMORA_WINDOWS_DEPS="$stage" -DCMAKE_INSTALL_PREFIX="$stage"
 )
 
-# Runs "cmake configure" with the given source, build folder and options, then builds and installs;
-# its output goes to a log, whose end is shown when it fails.
+# Configures the given source in a fresh build folder with the given options, builds and installs;
+# the output goes to a log, whose end is shown when it fails.
 build_cmake() {
   local name=$1 source=$2 binary=$3
   shift 3
   local log=$work/logs/$name.log
+  rm -rf "$binary"
   if ! { cmake -S "$source" -B "$binary" "${cmake_common[@]}" "$@" &&
          cmake --build "$binary" -j "$jobs" &&
          cmake --install "$binary"; } >"$log" 2>&1; then
@@ -128,19 +131,21 @@ build_cmake() {
   fi
 }
 
+# Unpacks Debian's source package (with Debian's patches) into $work/FOLDER.
 fetch_source() {
   local package=$1 folder=$2
+  rm -rf "$work/$folder" "$work/$package"-*/
   (cd "$work" && apt-get "${apt_options[@]}" source -qq "$package" >"logs/$package-source.log" 2>&1) ||
     fail "apt-get source $package failed; see $work/logs/$package-source.log"
   mv "$work/$(cd "$work" && ls -d "$package"-*/ | head -n 1)" "$work/$folder"
 }
 
-say "Coin $coin_version"
-time {
+build_coin() {
   fetch_source coin3 coin
   # MinGW's header is winsock2.h; under the other name the struct timeval check fails silently.
   sed -i 's/WinSock2\.h/winsock2.h/' "$work/coin/CMakeLists.txt"
   # Boost (headers only) through a folder that holds nothing else, so /usr/include stays out of the path.
+  rm -rf "$work/boost-include"
   mkdir -p "$work/boost-include"
   ln -s /usr/include/boost "$work/boost-include/boost"
   build_cmake coin "$work/coin" "$work/coin-build" \
@@ -148,29 +153,44 @@ time {
     -DHAVE_SOUND=OFF -DCOIN_HAVE_JAVASCRIPT=OFF -DBoost_INCLUDE_DIR="$work/boost-include"
 }
 
-say "SoWin 1.6.3"
-time {
+build_sowin() {
+  rm -rf "$work/sowin-1.6.3"
   tar -xJf "$sowin_tarball" -C "$work"
   build_cmake sowin "$work/sowin-1.6.3" "$work/sowin-build" \
     -DSOWIN_BUILD_SHARED_LIBS=ON -DSOWIN_BUILD_TESTS=OFF -DSOWIN_BUILD_DOCUMENTATION=OFF \
     -DCoin_DIR="$(dirname "$(find "$stage/lib/cmake" -name coin-config.cmake | head -n 1)")"
 }
 
-say "libjpeg-turbo $jpeg_version"
-time {
+build_libjpeg_turbo() {
   fetch_source libjpeg-turbo libjpeg-turbo
   build_cmake libjpeg-turbo "$work/libjpeg-turbo" "$work/libjpeg-turbo-build" \
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF
 }
 
-say "GoogleTest $(dpkg-query -W -f='${Version}' googletest)"
-time {
+build_googletest() {
   # Windows' own threads, so that users need no GTEST_HAS_PTHREAD of their own.
   build_cmake googletest /usr/src/googletest "$work/googletest-build" -Dgtest_disable_pthreads=ON
 }
 
+# Builds one part unless it completed before, and prints the time it took.
+part() {
+  local name=$1 version=$2
+  if [ -f "$work/done/$name" ]; then
+    say "$name $version: built before"
+    return
+  fi
+  say "$name $version"
+  time "build_${name//-/_}"
+  touch "$work/done/$name"
+}
+
+part coin "$coin_version"
+part sowin 1.6.3
+part libjpeg-turbo "$jpeg_version"
+part googletest "$(dpkg-query -W -f='${Version}' googletest)"
+
 printf '%s\n' "$manifest" >"$stage/deps-key.txt"
 mv "$stage" "$prefix"
 rm -rf "$work"
-say "prefix $(du -sh "$prefix" | cut -f1) in $prefix"
+say "prefix: $(du -sh "$prefix" | cut -f1) in $prefix"
 echo "$prefix"
