@@ -67,6 +67,13 @@ function(pelmora_unit_tests size core program)
 endfunction()
 
 if(WIN32)
+  # The unit tests, and the program's start-up stopped at tick 300 with its
+  # picture read back inside it.
+  function(pelmora_windows_tests size core window program)
+    pelmora_unit_tests(${size} ${core} ${program})
+    add_executable(pelmora-viewer-readback-${size} tests/viewer_readback.cpp)
+    target_link_libraries(pelmora-viewer-readback-${size} PRIVATE ${window})
+  endfunction()
   return()
 endif()
 

@@ -19,8 +19,11 @@ namespace {
 // Windows counts processor time in ticks of 100 ns.
 constexpr ULONGLONG ticksPerSecond = 10000000;
 
-// How often a wait looks at its clocks when nothing happens.
+// How often a wait looks at its clocks when nothing happens: the parent's
+// for its child, and a process that limits itself for its own.
 constexpr DWORD waitSliceMilliseconds = 2;
+constexpr DWORD watchSliceMilliseconds = 10;
+constexpr SIZE_T watcherStackBytes = 64 * 1024;
 
 // No dialog of any kind: a crash, a missing disk or an unopenable file is a
 // status of the process, never a box waiting for a click. Children inherit it.
@@ -136,6 +139,8 @@ struct SelfLimits {
     std::string crashLines[sizeof exceptionNames / sizeof exceptionNames[0]];
     std::string otherCrashLine;
     std::string abortLine;
+    HANDLE crashed;             // set by the thread that crashed, for the watcher
+    volatile DWORD crash;       // the exception that did
 };
 SelfLimits self;
 
@@ -147,9 +152,8 @@ SelfLimits self;
     ExitProcess(static_cast<UINT>(status));
 }
 
-LONG WINAPI endOnException(EXCEPTION_POINTERS* exception)
+[[noreturn]] void endOnCrash(DWORD code)
 {
-    const DWORD code = exception->ExceptionRecord->ExceptionCode;
     for (std::size_t n = 0; n < sizeof exceptionNames / sizeof exceptionNames[0]; ++n) {
         if (exceptionNames[n].code == code) {
             endSelf(self.crashLines[n], self.ends.crash.status);
@@ -158,15 +162,39 @@ LONG WINAPI endOnException(EXCEPTION_POINTERS* exception)
     endSelf(self.otherCrashLine, self.ends.crash.status);
 }
 
+// A thread that crashed, with a stack that may be spent, only tells the
+// watcher, which ends the process on a stack of its own.
+LONG WINAPI handOverCrash(EXCEPTION_POINTERS* exception)
+{
+    self.crash = exception->ExceptionRecord->ExceptionCode;
+    SetEvent(self.crashed);
+    Sleep(INFINITE);
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// A stack overflow is seen as it happens, before the search for a handler
+// that has too little stack left to run.
+LONG WINAPI handOverStackOverflow(EXCEPTION_POINTERS* exception)
+{
+    return exception->ExceptionRecord->ExceptionCode == EXCEPTION_STACK_OVERFLOW ? handOverCrash(exception)
+                                                                                  : EXCEPTION_CONTINUE_SEARCH;
+}
+
 void endOnAbort(int)
 {
     endSelf(self.abortLine, self.ends.crash.status);
 }
 
-// Watches the process's processor time and the clock, and ends it at either limit.
+// Watches for a crash, the process's processor time and the clock, and ends
+// it at any of them.
 DWORD WINAPI watchLimits(void*)
 {
     for (;;) {
+        if (self.crashed == nullptr) {
+            Sleep(watchSliceMilliseconds);
+        } else if (WaitForSingleObject(self.crashed, watchSliceMilliseconds) == WAIT_OBJECT_0) {
+            endOnCrash(self.crash);
+        }
         FILETIME created, exited, kernel, user;
         if (GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)
             && ticksOf(kernel) + ticksOf(user) >= self.processorTicks) {
@@ -175,7 +203,6 @@ DWORD WINAPI watchLimits(void*)
         if (GetTickCount64() >= self.deadline) {
             endSelf(self.ends.wallTime.line + "\n", self.ends.wallTime.status);
         }
-        Sleep(10);
     }
 }
 
@@ -215,12 +242,12 @@ void limitThisProcess(const ChildLimits& limits, long wallSeconds, const SelfLim
     if (job != nullptr && !AssignProcessToJobObject(job, GetCurrentProcess())) {
         CloseHandle(job);
     }
-    // Room on a thread's overflowed stack for the handler that ends it.
-    ULONG guarantee = 64 * 1024;
-    SetThreadStackGuarantee(&guarantee);
-    SetUnhandledExceptionFilter(endOnException);
+    // The event and the watcher live as long as the process.
+    self.crashed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    AddVectoredExceptionHandler(1, handOverStackOverflow);
+    SetUnhandledExceptionFilter(handOverCrash);
     std::signal(SIGABRT, endOnAbort);
-    const HANDLE watcher = CreateThread(nullptr, 64 * 1024, watchLimits, nullptr, 0, nullptr);
+    const HANDLE watcher = CreateThread(nullptr, watcherStackBytes, watchLimits, nullptr, 0, nullptr);
     if (watcher != nullptr) {
         CloseHandle(watcher);
     }
