@@ -93,7 +93,10 @@ int main(int argc, char** argv) {
   Capture capture{argv[1], std::atoi(argv[2]), argc > 3 && std::strcmp(argv[3], "--exit") == 0, 0, false};
 
   HWND window = SoWin::init(argc, argv, "Pel Mora");
-  if (window == nullptr) return 1;
+  if (window == nullptr) {
+    std::fprintf(stderr, "pelmora-windows-smoke: no window can be opened\n");
+    return 1;
+  }
 
   SoSeparator* root = new SoSeparator;
   root->ref();
