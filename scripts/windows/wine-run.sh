@@ -58,4 +58,16 @@ for dir in "${dll_dirs[@]}"; do
 done
 export WINEPATH
 
-exec wine "$@"
+if [ -t 2 ]; then
+  exec wine "$@"
+fi
+# Wine's helper processes (its services, the desktop's explorer.exe) inherit the program's standard error
+# and outlive it, by a second or, while other programs keep a window open, by minutes: a caller reading
+# to the end of a pipe (ctest, CMake) would wait for them. So standard error goes through a file and is
+# passed on when the program ends.
+errors=$(mktemp)
+status=0
+wine "$@" 2>"$errors" || status=$?
+cat "$errors" >&2
+rm -f "$errors"
+exit "$status"
