@@ -189,6 +189,8 @@ part sowin 1.6.3
 part libjpeg-turbo "$jpeg_version"
 part googletest "$(dpkg-query -W -f='${Version}' googletest)"
 
+# pkg-config files and SoWin's settings name the folder they were installed into: give them the final one.
+grep -rlIZ -F "$stage" "$stage" | xargs -0 -r sed -i "s|$stage|$prefix|g"
 printf '%s\n' "$manifest" >"$stage/deps-key.txt"
 mv "$stage" "$prefix"
 rm -rf "$work"

@@ -23,26 +23,25 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 export WINEPREFIX=${PELMORA_WINEPREFIX:-$cache/wine-prefix}
 
+# One run at a time makes the prefix and starts the server, so that runs side by side (ctest -j) neither
+# make two prefixes nor start a program before Wine's services are up.
+mkdir -p "$cache"
+exec 9>"$cache/wine-prefix.lock"
+flock 9
 if [ ! -d "$WINEPREFIX" ]; then
-  mkdir -p "$cache"
-  (
-    flock 9
-    if [ ! -d "$WINEPREFIX" ]; then
-      # Made beside and renamed, so that an interrupted run leaves no half prefix.
-      rm -rf "$WINEPREFIX.tmp"
-      WINEPREFIX=$WINEPREFIX.tmp wineboot -i >/dev/null 2>&1
-      WINEPREFIX=$WINEPREFIX.tmp wineserver -w
-      mv "$WINEPREFIX.tmp" "$WINEPREFIX"
-    fi
-  ) 9>"$cache/wine-prefix.lock"
+  # Made beside and renamed, so that an interrupted run leaves no half prefix.
+  rm -rf "$WINEPREFIX.tmp"
+  WINEPREFIX=$WINEPREFIX.tmp wineboot -i </dev/null >/dev/null 2>&1 9>&-
+  WINEPREFIX=$WINEPREFIX.tmp wineserver -w 9>&-
+  mv "$WINEPREFIX.tmp" "$WINEPREFIX"
 fi
-
 # Kept for ten minutes after the last program, so a test run starts Wine once (status 2: already running).
 # Wine's own services start with the first program and keep its standard output open: they are started
 # here, writing nowhere, lest a caller reading the program's output (ctest, CMake) wait for them.
-if wineserver -p600 >/dev/null 2>&1; then
-  wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
+if wineserver -p600 >/dev/null 2>&1 9>&-; then
+  wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1 9>&-
 fi
+exec 9>&-
 
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 mingw=x86_64-w64-mingw32-g++-posix
@@ -59,4 +58,16 @@ for dir in "${dll_dirs[@]}"; do
 done
 export WINEPATH
 
-exec wine "$@"
+if [ -t 2 ]; then
+  exec wine "$@"
+fi
+# Wine's helper processes (its services, the desktop's explorer.exe) inherit the program's standard error
+# and outlive it, by a second or, while other programs keep a window open, by minutes: a caller reading
+# to the end of a pipe (ctest, CMake) would wait for them. So standard error goes through a file and is
+# passed on when the program ends.
+errors=$(mktemp)
+status=0
+wine "$@" 2>"$errors" || status=$?
+cat "$errors" >&2
+rm -f "$errors"
+exit "$status"
