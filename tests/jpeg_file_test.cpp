@@ -80,11 +80,15 @@ std::string blocksJpeg(const std::string& blocks, const std::string& exif)
     return flatJpeg(columns * blockSide, rows * blockSide, {}, JCS_GRAYSCALE, false, levels, exif);
 }
 
-JpegPicture readBytes(std::string bytes)
+// Read through a file, as the programs read theirs.
+JpegPicture readBytes(const std::string& bytes)
 {
-    std::FILE* file = fmemopen(bytes.data(), bytes.size(), "rb");
+    const std::string path = ::testing::TempDir() + "pelmora-bytes-" + std::to_string(getpid()) + ".jpg";
+    std::ofstream(path, std::ios::binary) << bytes;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
     JpegPicture picture = readJpegFile(file);
     std::fclose(file);
+    std::remove(path.c_str());
     return picture;
 }
 

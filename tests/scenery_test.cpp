@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -199,20 +200,25 @@ namespace {
 // Runs the model loader in another folder, where the model file may be damaged or absent.
 SoSeparator* loadModelIn(const std::string& folder)
 {
-    char previous[4096];
-    if (getcwd(previous, sizeof previous) == nullptr || chdir(folder.c_str()) != 0) {
+    std::error_code error;
+    const std::filesystem::path previous = std::filesystem::current_path(error);
+    std::filesystem::current_path(folder, error);
+    if (error) {
         return nullptr;
     }
     SoSeparator* imported = loadImportedModel();
     imported->ref();
-    EXPECT_EQ(chdir(previous), 0);
+    std::filesystem::current_path(previous, error);
+    EXPECT_FALSE(error) << error.message();
     return imported;
 }
 
 std::string folderWithModel(const std::string& name, const std::string& content)
 {
     const std::string folder = ::testing::TempDir() + "pelmora-model-" + std::to_string(getpid()) + "-" + name;
-    EXPECT_EQ(std::system(("mkdir -p '" + folder + "/3DModel'").c_str()), 0) << "cannot make " << folder;
+    std::error_code error;
+    std::filesystem::create_directories(folder + "/3DModel", error);
+    EXPECT_FALSE(error) << "cannot make " << folder << ": " << error.message();
     std::ofstream(folder + "/3DModel/julii.wrl", std::ios::binary) << content;
     return folder;
 }
@@ -281,7 +287,8 @@ TEST_F(Scenery, UnreadableModelLeavesNoChildInItsPlace)
         imported->unref();
     }
     const std::string empty = ::testing::TempDir() + "pelmora-model-missing-" + std::to_string(getpid());
-    ASSERT_EQ(std::system(("mkdir -p '" + empty + "'").c_str()), 0) << "cannot make " << empty;
+    std::error_code error;
+    ASSERT_TRUE(std::filesystem::create_directories(empty, error) || !error) << "cannot make " << empty;
     SoSeparator* imported = loadModelIn(empty);
     ASSERT_NE(imported, nullptr);
     EXPECT_EQ(childAs<SoSeparator>(imported, 0)->getNumChildren(), 3);

@@ -1,18 +1,13 @@
 #include "data_files/data_file.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 
+#include "platform/data_path.h"
 #include "platform/process.h"
 
 std::string notRegularFileReason(const char* path)
 {
-    struct stat status {};
-    if (stat(path, &status) != 0 || S_ISREG(status.st_mode)) {
-        return {};
-    }
-    return "not a regular file";
+    return pathKind(path) == PathKind::Other ? "not a regular file" : std::string();
 }
 
 void reportLeftOut(const char* path, const std::string& reason)

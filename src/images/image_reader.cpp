@@ -1,12 +1,7 @@
 #include "images/image_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <cstdio>
-#include <memory>
 #include <set>
 #include <string>
 
@@ -15,13 +10,9 @@
 
 #include "data_files/data_file.h"
 #include "images/jpeg_file.h"
+#include "platform/data_path.h"
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileOwner = std::unique_ptr<std::FILE, FileCloser>;
 
 bool namedAsJpeg(std::string name)
 {
@@ -55,39 +46,24 @@ void refuse(const std::string& path, const std::string& reason, SbImage* image)
 // The last picture decoded and the file it came from, as the file system
 // knows it: the same photo in several texture slots is decoded once.
 struct DecodedFile {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    timespec modified {};
+    FileIdentity identity;
     JpegPicture picture;
 };
-
-bool sameFile(const DecodedFile& decoded, const struct stat& status)
-{
-    return decoded.device == status.st_dev && decoded.inode == status.st_ino && decoded.size == status.st_size
-        && decoded.modified.tv_sec == status.st_mtim.tv_sec && decoded.modified.tv_nsec == status.st_mtim.tv_nsec;
-}
 
 SbBool readImage(const SbString& name, SbImage* image, void*)
 {
     const std::string path = name.getString();
-    // Without blocking, in case a pipe stands at the name.
-    const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (descriptor < 0) {
+    const OpenedFile opened = openDataFile(path.c_str());
+    if (opened.file == nullptr) {
         return FALSE;
     }
-    const FileOwner file(fdopen(descriptor, "rb"));
-    if (file == nullptr) {
-        close(descriptor);
-        return FALSE;
-    }
-    struct stat status {};
-    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (!opened.regular) {
         refuse(path, "not a regular file", image);
         return TRUE;
     }
+    std::FILE* const file = opened.file.get();
     unsigned char start[2] = {};
-    const std::size_t got = std::fread(start, 1, sizeof start, file.get());
+    const std::size_t got = std::fread(start, 1, sizeof start, file);
     if (!looksLikeJpeg(start, got)) {
         if (!namedAsJpeg(path)) {
             return FALSE;
@@ -96,9 +72,9 @@ SbBool readImage(const SbString& name, SbImage* image, void*)
         return TRUE;
     }
     static DecodedFile last;
-    if (!sameFile(last, status)) {
-        std::rewind(file.get());
-        last = {status.st_dev, status.st_ino, status.st_size, status.st_mtim, readJpegFile(file.get())};
+    if (last.identity != opened.identity) {
+        std::rewind(file);
+        last = {opened.identity, readJpegFile(file)};
     }
     const JpegPicture& picture = last.picture;
     if (!picture.problem.empty()) {

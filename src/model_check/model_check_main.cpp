@@ -4,12 +4,6 @@
 // too it ends on every model with an exit status (model_check/model_check.h) and,
 // when the model fails, one line on standard error that says why.
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +21,7 @@
 #include "model_check/library_messages.h"
 #include "model_check/model_check.h"
 #include "model_check/model_input.h"
+#include "platform/data_path.h"
 #include "platform/limited_child.h"
 #include "platform/process.h"
 
@@ -34,19 +29,6 @@ namespace {
 
 // The start of every line of ours, "pelmora-model-check: FILE: ".
 std::string linePrefix;
-
-// Room for a signal handler when the stack has run out.
-alignas(16) char handlerStack[64 * 1024];
-
-// How a signal ends the check: its status, and its whole line, made before
-// any signal can come, since a handler may only write.
-struct SignalEnd {
-    int signal;
-    CheckStatus status;
-    std::string line;
-};
-
-std::vector<SignalEnd> signalEnds;
 
 [[noreturn]] void fail(CheckStatus status, const std::string& reason)
 {
@@ -60,42 +42,26 @@ std::vector<SignalEnd> signalEnds;
     fail(status, modelCheckReason(status));
 }
 
-void endOnSignal(int signal)
-{
-    for (const SignalEnd& end : signalEnds) {
-        if (end.signal == signal) {
-            const ssize_t written = write(STDERR_FILENO, end.line.data(), end.line.size());
-            _exit(static_cast<int>(written >= 0 ? end.status : CheckStatus::Crashed));
-        }
-    }
-    _exit(static_cast<int>(CheckStatus::Crashed));
-}
-
-// Processor time ends the check with SIGXCPU, a second before the kernel
-// would kill it; the clock with SIGALRM; a stack overflow with SIGSEGV,
-// handled on a stack of its own.
+// Limits of its own, so that run by hand too the check ends on every model.
 void setOwnLimits()
 {
-    limitThisProcess(modelCheckLimits);
-    signalEnds = {{SIGXCPU, CheckStatus::OutOfProcessorTime, ""}, {SIGALRM, CheckStatus::OutOfTime, ""}};
-    for (const int crash : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
-        signalEnds.push_back({crash, CheckStatus::Crashed, std::string(" (") + strsignal(crash) + ")"});
+    const auto end = [](CheckStatus status) {
+        return LimitEnd {static_cast<int>(status), linePrefix + modelCheckReason(status)};
+    };
+    limitThisProcess(modelCheckLimits, modelCheckWallSeconds,
+        {end(CheckStatus::OutOfProcessorTime), end(CheckStatus::OutOfTime), end(CheckStatus::Crashed)});
+}
+
+// Ends the check unless a regular file stands at the path; a pipe there is never waited on.
+void requireRegularFile(const char* path)
+{
+    const OpenedFile opened = openDataFile(path);
+    if (opened.file == nullptr) {
+        fail(CheckStatus::Unopened, modelCheckReason(CheckStatus::Unopened) + " (" + std::strerror(opened.error) + ")");
     }
-    for (SignalEnd& end : signalEnds) {
-        end.line = linePrefix + modelCheckReason(end.status) + end.line + "\n";
+    if (!opened.regular) {
+        fail(CheckStatus::Unopened, "not a regular file");
     }
-    stack_t alternate {};
-    alternate.ss_sp = handlerStack;
-    alternate.ss_size = sizeof handlerStack;
-    sigaltstack(&alternate, nullptr);
-    struct sigaction action {};
-    action.sa_handler = endOnSignal;
-    action.sa_flags = SA_ONSTACK;
-    sigemptyset(&action.sa_mask);
-    for (const SignalEnd& end : signalEnds) {
-        sigaction(end.signal, &action, nullptr);
-    }
-    alarm(modelCheckWallSeconds);
 }
 
 // The library's first read error, or else its first message.
@@ -118,19 +84,8 @@ int main(int argc, char** argv)
         return static_cast<int>(CheckStatus::Usage);
     }
     linePrefix = std::string(programName()) + ": " + argv[1] + ": ";
-    // No core file of a model that crashes the reader, not even through a core-collecting pipe.
-    prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
     setOwnLimits();
-    // Without blocking, so that a pipe at the name is never waited on.
-    const int descriptor = open(argv[1], O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    struct stat status {};
-    if (descriptor < 0 || fstat(descriptor, &status) != 0) {
-        fail(CheckStatus::Unopened, modelCheckReason(CheckStatus::Unopened) + " (" + std::strerror(errno) + ")");
-    }
-    if (!S_ISREG(status.st_mode)) {
-        fail(CheckStatus::Unopened, "not a regular file");
-    }
-    close(descriptor);
+    requireRegularFile(argv[1]);
     SoDB::init();
     SoNodeKit::init();
     SoInteraction::init();

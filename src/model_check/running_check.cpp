@@ -1,8 +1,7 @@
 #include "model_check/running_check.h"
 
-#include <sys/stat.h>
-
 #include "model_check/model_check.h"
+#include "platform/data_path.h"
 #include "platform/process.h"
 
 namespace {
@@ -28,8 +27,7 @@ std::string reasonFromLastLine(std::string errors, const std::string& path)
 RunningCheck startModelCheck(const std::string& path)
 {
     RunningCheck check {path, nullptr, std::chrono::steady_clock::now() + std::chrono::seconds(modelCheckWallSeconds)};
-    struct stat status {};
-    if (stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
+    if (pathKind(path.c_str()) == PathKind::Regular) {
         // The checker is installed beside the programs, and built beside them too.
         check.child = startLimitedChild(programFolder() + "/" + checkerName, {path}, modelCheckLimits);
     }

@@ -35,9 +35,24 @@ struct EndLimitedChild {
 };
 using LimitedChildOwner = std::unique_ptr<LimitedChild, EndLimitedChild>;
 
-// Lowers this process's own limits to these, never raising one set lower
-// before, with no core file; for a program that limits itself.
-void limitThisProcess(const ChildLimits& limits);
+// How a program that limits itself ends at one of its limits: its exit
+// status, and its line on standard error, without the newline.
+struct LimitEnd {
+    int status;
+    std::string line;
+};
+
+struct SelfLimitEnds {
+    LimitEnd processorTime;
+    LimitEnd wallTime;
+    LimitEnd crash;         // its line gains what ended it, such as " (Segmentation fault)"
+};
+
+// For a program that limits itself: lowers this process's own limits to
+// these, never raising one set lower before, and from here on ends it as
+// told when it runs out of processor time, when wallSeconds have passed, or
+// when it crashes; no core file and no error dialog either way.
+void limitThisProcess(const ChildLimits& limits, long wallSeconds, const SelfLimitEnds& ends);
 
 // Starts the program with its arguments, its standard input and output
 // quiet, under the limits; it ends with this process, should this one end

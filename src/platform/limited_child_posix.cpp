@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "platform/sanitizer_build.h"
 
@@ -109,6 +110,31 @@ std::vector<char*> pointersTo(std::vector<std::string>& words)
     _exit(127);
 }
 
+// Room for a signal handler when the stack has run out.
+alignas(16) char handlerStack[64 * 1024];
+
+// How a signal ends a process that limits itself: its status, and its whole
+// line, made before any signal can come, since a handler may only write.
+struct SignalEnd {
+    int signal;
+    int status;
+    std::string line;
+};
+
+std::vector<SignalEnd> signalEnds;
+int crashStatus = 1;
+
+void endOnSignal(int signal)
+{
+    for (const SignalEnd& end : signalEnds) {
+        if (end.signal == signal) {
+            const ssize_t written = write(STDERR_FILENO, end.line.data(), end.line.size());
+            _exit(written >= 0 ? end.status : crashStatus);
+        }
+    }
+    _exit(crashStatus);
+}
+
 // Reads what the child has written so far, keeping the end; gives what read gave.
 ssize_t readErrors(int errors, std::string& kept, std::size_t keptBytes)
 {
@@ -135,9 +161,32 @@ void EndLimitedChild::operator()(LimitedChild* child) const
     delete child;
 }
 
-void limitThisProcess(const ChildLimits& limits)
+// Processor time ends the process with SIGXCPU, a second before the kernel
+// would kill it; the clock with SIGALRM; a stack overflow with SIGSEGV,
+// handled on a stack of its own.
+void limitThisProcess(const ChildLimits& limits, long wallSeconds, const SelfLimitEnds& ends)
 {
+    // No core file, not even through a core-collecting pipe.
+    prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
     lowerLimits(limits, static_cast<rlim_t>(limits.stackBytes));
+    crashStatus = ends.crash.status;
+    signalEnds = {{SIGXCPU, ends.processorTime.status, ends.processorTime.line + "\n"},
+        {SIGALRM, ends.wallTime.status, ends.wallTime.line + "\n"}};
+    for (const int crash : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
+        signalEnds.push_back({crash, ends.crash.status, ends.crash.line + " (" + strsignal(crash) + ")\n"});
+    }
+    stack_t alternate {};
+    alternate.ss_sp = handlerStack;
+    alternate.ss_size = sizeof handlerStack;
+    sigaltstack(&alternate, nullptr);
+    struct sigaction action {};
+    action.sa_handler = endOnSignal;
+    action.sa_flags = SA_ONSTACK;
+    sigemptyset(&action.sa_mask);
+    for (const SignalEnd& end : signalEnds) {
+        sigaction(end.signal, &action, nullptr);
+    }
+    alarm(static_cast<unsigned>(wallSeconds));
 }
 
 LimitedChildOwner startLimitedChild(const std::string& program, const std::vector<std::string>& arguments,

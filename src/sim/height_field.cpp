@@ -1,6 +1,7 @@
 #include "sim/height_field.h"
 
 #include "config/build_config.h"
+#include "platform/kernel_clones.h"
 #include "sim/boundary_cells.h"
 #include "sim/random_drops.h"
 
@@ -9,12 +10,12 @@ double* const velocities = new double[gridCellCount];
 
 namespace {
 
-// Both passes are built twice, for plain x86-64 and for AVX2, and the loader
-// picks one for the processor; a lane adds and multiplies exactly as a scalar
-// register does, so either gives the same bits.
+// Both passes are built twice where the platform allows, for plain x86-64
+// and for AVX2, and the loader picks one for the processor; a lane adds and
+// multiplies exactly as a scalar register does, so either gives the same bits.
 
 // New velocities of one row from the heights of its row and the two beside it.
-__attribute__((target_clones("avx2", "default")))
+KERNEL_CLONES
 void stepVelocityRow(const double* up, const double* row, const double* down, double* velocity)
 {
     for (int j = 1; j <= gridSize; ++j) {
@@ -24,7 +25,7 @@ void stepVelocityRow(const double* up, const double* row, const double* down, do
 }
 
 // Moves one row of heights by its new velocities.
-__attribute__((target_clones("avx2", "default")))
+KERNEL_CLONES
 void moveHeightRow(double* row, const double* velocity)
 {
     for (int j = 1; j <= gridSize; ++j) {

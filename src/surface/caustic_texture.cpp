@@ -6,6 +6,7 @@
 #include <Inventor/SbVec2s.h>
 #include <Inventor/nodes/SoTexture2.h>
 
+#include "platform/kernel_clones.h"
 #include "sim/height_field.h"
 
 unsigned char lightPattern[patternSize * patternSize * pixelBytes];
@@ -41,12 +42,13 @@ double onPattern(double coordinate)
     return aboveZero < patternSize - 1 ? aboveZero : patternSize - 1;
 }
 
-// Each pass is built twice, for plain x86-64 and for AVX2, and the loader
-// picks one for the processor: a four-lane division or square root costs what
-// a single one does, and every lane rounds exactly as a scalar register would.
+// Each pass is built twice where the platform allows, for plain x86-64 and
+// for AVX2, and the loader picks one for the processor: a four-lane division
+// or square root costs what a single one does, and every lane rounds exactly
+// as a scalar register would.
 
 // The normal of each cell of grid row i, its length, and how far along it the floor lies.
-__attribute__((target_clones("avx2", "default")))
+KERNEL_CLONES
 void traceNormals(int i, RowRays& rays)
 {
     const double* up = heights + (i - 1) * gridStride;
@@ -72,7 +74,7 @@ void traceNormals(int i, RowRays& rays)
 }
 
 // Where each ray of grid row i meets the floor, clamped onto the pattern.
-__attribute__((target_clones("avx2", "default")))
+KERNEL_CLONES
 void landRays(int i, RowRays& rays)
 {
     for (int k = 0; k < rowCells; ++k) {

@@ -1,0 +1,78 @@
+#include "platform/process.h"
+
+#include <windows.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// The program's own file as Windows names it, in UTF-8; empty when it cannot be asked.
+std::string programFile()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0,
+                                          nullptr, nullptr);
+    std::string file(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), file.data(), bytes, nullptr, nullptr);
+    return file;
+}
+
+// Windows takes either slash between folders.
+std::size_t lastSeparator(const std::string& path)
+{
+    return path.find_last_of("\\/");
+}
+
+}
+
+const char* programName()
+{
+    static const std::string name = [] {
+        std::string file = programFile();
+        file.erase(0, lastSeparator(file) + 1);
+        // Windows names files without regard to case: PELMORA-25.EXE is the same program.
+        std::string ending = file.substr(file.size() < 4 ? 0 : file.size() - 4);
+        for (char& letter : ending) {
+            letter = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
+        }
+        if (file.size() > 4 && ending == ".exe") {
+            file.resize(file.size() - 4);
+        }
+        return file;
+    }();
+    return name.c_str();
+}
+
+const std::string& programFolder()
+{
+    static const std::string folder = [] {
+        const std::string file = programFile();
+        const std::size_t separator = lastSeparator(file);
+        return separator == std::string::npos ? std::string(".") : file.substr(0, separator);
+    }();
+    return folder;
+}
+
+void setVariable(const char* name, const char* value, bool keep)
+{
+    if (keep && std::getenv(name) != nullptr) {
+        return;
+    }
+    // The C runtime's copy, which getenv reads, and the process's own, which
+    // the programs it starts inherit.
+    _putenv_s(name, value);
+    SetEnvironmentVariableA(name, value);
+}

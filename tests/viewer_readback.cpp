@@ -1,0 +1,104 @@
+// The program's own start-up on Windows, with one change after it: the ticks
+// stop at tick 300. Once the viewer has drawn that tick, its picture is read
+// back from the render area's GL drawable, since Wine on a virtual X server
+// never shows a child window's GL on screen, and written as a binary PPM to
+// the file named by the first argument; its size goes to standard output as
+// "WIDTH HEIGHT". The program then runs until its window is closed.
+
+#include <windows.h>
+
+#include <GL/gl.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <Inventor/sensors/SoAlarmSensor.h>
+#include <Inventor/sensors/SoIdleSensor.h>
+
+#include "app/frame_tick.h"
+#include "app/start_up.h"
+
+namespace {
+
+constexpr std::int32_t lastTick = 300;
+
+// Time for the viewer to draw the last tick after its change.
+const SbTime settleTime(1.0);
+
+ExaminerViewer* viewer = nullptr;
+SoAlarmSensor* readAlarm = nullptr;
+std::int32_t ticksDone = 0;
+std::string picturePath;
+
+// The drawable's pixels, bottom row first, through a context of our own on
+// the area's device context: the back buffer belongs to the drawable.
+std::vector<unsigned char> drawnPixels(HWND area, int width, int height)
+{
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
+    const HDC device = GetDC(area);
+    const HGLRC context = wglCreateContext(device);
+    if (context != nullptr && wglMakeCurrent(device, context)) {
+        glReadBuffer(GL_BACK);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        wglMakeCurrent(nullptr, nullptr);
+    }
+    if (context != nullptr) {
+        wglDeleteContext(context);
+    }
+    ReleaseDC(area, device);
+    return pixels;
+}
+
+void readPicture(void*, SoSensor*)
+{
+    viewer->render();
+    const SbVec2s size = viewer->getViewportRegion().getWindowSize();
+    const int width = size[0];
+    const int height = size[1];
+    const std::vector<unsigned char> pixels = drawnPixels(viewer->getGLWidget(), width, height);
+    std::FILE* file = std::fopen(picturePath.c_str(), "wb");
+    if (file == nullptr) {
+        std::exit(2);
+    }
+    std::fprintf(file, "P6\n%d %d\n255\n", width, height);
+    for (int row = height - 1; row >= 0; --row) {
+        std::fwrite(pixels.data() + static_cast<std::size_t>(row) * width * 3, 1, static_cast<std::size_t>(width) * 3, file);
+    }
+    std::fclose(file);
+    std::printf("%d %d\n", width, height);
+    std::fflush(stdout);
+}
+
+void tickUntilTheLast(void* data, SoSensor* sensor)
+{
+    frameTick(data, sensor);
+    if (++ticksDone == lastTick) {
+        static_cast<SoIdleSensor*>(sensor)->unschedule();
+        readAlarm->setTimeFromNow(settleTime);
+        readAlarm->schedule();
+    }
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: pelmora-viewer-readback PICTURE.ppm\n");
+        return 2;
+    }
+    picturePath = argv[1];
+    const StartedPool pool = startUp(argc, argv);
+    if (pool.mainWindow == nullptr) {
+        std::exit(1);
+    }
+    viewer = pool.viewer;
+    readAlarm = new SoAlarmSensor(readPicture, nullptr);
+    pool.idle->setFunction(tickUntilTheLast);
+    runMainLoop();
+    return 0;
+}
