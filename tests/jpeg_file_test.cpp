@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -10,6 +8,7 @@
 
 #include "images/jpeg_file.h"
 #include "support/jpeg_header.h"
+#include "support/files.h"
 #include "support/made_jpeg.h"
 #include "support/pool.h"
 
@@ -65,7 +64,8 @@ JpegPicture readBytes(std::string bytes)
 
 TEST(JpegFile, DecodesReducedWithinTheTextureSideAndRefusesPastTheLargestSideOrItsMemory)
 {
-    const std::string progressive = ::testing::TempDir() + "pelmora-progressive-" + std::to_string(getpid()) + ".jpg";
+    const TemporaryFolder folder;
+    const std::string progressive = folder.path + "/progressive.jpg";
     std::ofstream(progressive, std::ios::binary) << flatJpeg(64, 64, {90, 90, 90}, JCS_YCbCr, true);
     for (const ClaimedSize& claimed : claimedSizes) {
         const JpegPicture picture =
@@ -76,7 +76,6 @@ TEST(JpegFile, DecodesReducedWithinTheTextureSideAndRefusesPastTheLargestSideOrI
         EXPECT_EQ(picture.pixels.size(), 3u * claimed.decodedWidth * claimed.decodedHeight) << size;
         EXPECT_EQ(picture.problem.empty(), claimed.decodedWidth > 0) << size;
     }
-    std::remove(progressive.c_str());
     EXPECT_EQ(readBytes("not a JPEG").problem.rfind("not a JPEG image", 0), 0u);
 }
 
@@ -85,9 +84,9 @@ TEST(JpegFile, EveryStoredColourSpaceLoadsAsItsColour)
 {
     initScene();
     const Rgb colour = {200, 40, 90};
+    const TemporaryFolder folder;
     for (const StoredColour& each : storedColours) {
-        const std::string path = ::testing::TempDir() + "pelmora-stored-colour-" + std::to_string(getpid()) + "-" +
-                                 std::to_string(each.stored) + ".jpg";
+        const std::string path = folder.path + "/" + std::to_string(each.stored) + ".jpg";
         std::ofstream(path, std::ios::binary) << flatJpeg(each.width, 16, colour, each.stored);
         auto* texture = new SoTexture2;
         texture->ref();
@@ -102,6 +101,5 @@ TEST(JpegFile, EveryStoredColourSpaceLoadsAsItsColour)
             EXPECT_NEAR(pixels[channel], expected[channel], colourMargin) << "colour space " << each.stored << ", channel " << channel;
         }
         texture->unref();
-        std::remove(path.c_str());
     }
 }

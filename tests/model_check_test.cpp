@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,9 +21,11 @@
 
 #include "model_check/model_check.h"
 #include "model_check/model_file.h"
+#include "support/child.h"
+#include "support/files.h"
 #include "support/hostile_models.h"
+#include "support/lines.h"
 #include "support/pool.h"
-#include "support/x_display.h"
 
 #ifdef PELMORA_WITH_MODEL
 
@@ -109,8 +112,9 @@ void PrintTo(const HostileModel& model, std::ostream* out)
 // What the call writes to standard error, which goes to a file meanwhile.
 std::string standardErrorOf(const std::function<void()>& call)
 {
-    char path[] = "/tmp/pelmora-model-errors-XXXXXX";
-    const int file = mkstemp(path);
+    const TemporaryFolder folder;
+    const std::string path = folder.path + "/errors";
+    const int file = open(path.c_str(), O_WRONLY | O_CREAT, 0600);
     std::fflush(stderr);
     const int saved = dup(STDERR_FILENO);
     dup2(file, STDERR_FILENO);
@@ -119,22 +123,15 @@ std::string standardErrorOf(const std::function<void()>& call)
     dup2(saved, STDERR_FILENO);
     close(saved);
     close(file);
-    const std::string errors = fileBytes(path);
-    unlink(path);
-    return errors;
+    return fileBytes(path);
 }
 
 class ModelCheck : public ::testing::TestWithParam<HostileModel> {
 protected:
-    void SetUp() override
-    {
-        initScene();
-        folder = ::testing::TempDir() + "pelmora-model-check-" + std::to_string(getpid());
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
+    void SetUp() override { initScene(); }
 
-    std::string folder;
+    const TemporaryFolder temporary;
+    const std::string folder = temporary.path;
 };
 
 }
@@ -183,7 +180,7 @@ TEST_P(ModelCheck, CheckerAloneEndsWithItsStatus)
     const HostileModel& hostile = GetParam();
     const std::string path = folder + "/julii.wrl";
     hostile.make(path);
-    ChildSpec check;
+    Launch check;
     check.arguments = {fs::path(PELMORA_PROGRAM).replace_filename("pelmora-model-check").string(), path};
     const ProgramRun run = runProgram(check);
     EXPECT_EQ(run.signal, 0) << run.errors;

@@ -1,8 +1,6 @@
 #include "pool.h"
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include <Inventor/SoDB.h>
 #include <Inventor/nodekits/SoNodeKit.h>
@@ -50,12 +48,6 @@ void stillWater()
 SoCoordinate3* meshCoordinates()
 {
     return static_cast<SoCoordinate3*>(waterKit->getPart("coordinate3", FALSE));
-}
-
-std::string fileBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
 }
 
 void initScene()

@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 #include <gtest/gtest.h>
 
@@ -48,9 +47,6 @@ void stillWater();
 
 // The water mesh's coordinate node, as the kit holds it.
 SoCoordinate3* meshCoordinates();
-
-// A whole file's bytes; empty when it cannot be read.
-std::string fileBytes(const std::string& path);
 
 // The scene database and node kits, as the viewer binding would start them,
 // and our JPEG reader.

@@ -1,0 +1,23 @@
+#include "support/waiting.h"
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// How often a wait looks at its condition again.
+constexpr auto pollInterval = std::chrono::milliseconds(50);
+
+}
+
+bool waitUntil(const std::function<bool()>& condition, double seconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= end) {
+            return false;
+        }
+        std::this_thread::sleep_for(pollInterval);
+    }
+    return true;
+}
