@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "support/child.h"
 #include "support/hostile_models.h"
 #include "support/jpeg_header.h"
-#include "support/lines.h"
 #include "support/program_window.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "support/lines.h"
+#include "support/child.h"
 #include "support/program_window.h"
 
 // How the program ends when it cannot or must not open its window: the

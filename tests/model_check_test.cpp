@@ -24,7 +24,6 @@
 #include "support/child.h"
 #include "support/files.h"
 #include "support/hostile_models.h"
-#include "support/lines.h"
 #include "support/pool.h"
 
 #ifdef PELMORA_WITH_MODEL

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -9,7 +10,6 @@
 
 #include "render_options.h"
 #include "support/child.h"
-#include "support/lines.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ TEST(Render, BadRequestExitsTwoWithOneLineBeforeAnyWork)
         EXPECT_EQ(run.status, exitCannotRun) << named << ": " << run.errors;
         EXPECT_NE(run.errors.find(bad.named), std::string::npos)
             << named << ": got " << run.errors << "expected a line with " << bad.named;
-        EXPECT_EQ(lineCount(run.errors), 1) << named << ": " << run.errors;
+        EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << named << ": " << run.errors;
     }
     EXPECT_EQ(filesIn(folder), untouched);
     struct stat device = {};

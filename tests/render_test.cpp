@@ -19,7 +19,6 @@ extern "C" {
 #include "config/build_config.h"
 #include "support/child.h"
 #include "support/files.h"
-#include "support/lines.h"
 #include "support/pictures.h"
 #include "support/render_view.h"
 #include "support/waiting.h"
@@ -345,7 +344,7 @@ TEST_F(Render, RangeWritesOneFramePerStepAndNothingElse)
     EXPECT_NE(first, std::string::npos) << run.errors;
     EXPECT_NE(last, std::string::npos) << run.errors;
     EXPECT_LT(first, last) << run.errors;
-    EXPECT_EQ(lineCount(run.errors), 4) << run.errors;
+    EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 4) << run.errors;
 }
 
 TEST_F(Render, NamesAreTakenLiterallyButForTheTick)

@@ -10,7 +10,7 @@ set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
 
 # Support that does not depend on the grid size, built once: temporary
 # folders, children, the virtual X server, windows and pictures.
-add_library(pelmora-test-x STATIC tests/support/child.cpp tests/support/files.cpp tests/support/lines.cpp
+add_library(pelmora-test-x STATIC tests/support/child.cpp tests/support/files.cpp
   tests/support/pictures.cpp tests/support/virtual_display.cpp tests/support/waiting.cpp tests/support/windows.cpp)
 target_include_directories(pelmora-test-x PUBLIC tests)
 target_link_libraries(pelmora-test-x PUBLIC Coin::Coin X11::X11 X11::Xcomposite GTest::gtest)

@@ -6,6 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <map>
+#include <sstream>
+
 #include <gtest/gtest.h>
 
 #include "support/waiting.h"
@@ -26,23 +29,18 @@ struct EndedChild {
 };
 std::vector<EndedChild> endedChildren;
 
-void show(const EndedChild& child)
-{
-    const std::string& errors = child.errors;
-    const std::size_t from = errors.size() > shownErrorBytes ? errors.size() - shownErrorBytes : 0;
-    std::printf("--- standard error of %s (pid %d)%s ---\n%s", child.program.c_str(), static_cast<int>(child.pid),
-                from > 0 ? ", its end" : "", errors.c_str() + from);
-    std::printf("%s--- end of %s (pid %d) ---\n", errors.empty() || errors.back() == '\n' ? "" : "\n",
-                child.program.c_str(), static_cast<int>(child.pid));
-}
-
 // After a failed test, what each of its children wrote to standard error.
 class ChildErrorsOnFailure : public ::testing::EmptyTestEventListener {
     void OnTestEnd(const ::testing::TestInfo& test) override
     {
         for (const EndedChild& child : endedChildren) {
+            const std::string& errors = child.errors;
+            const std::size_t from = errors.size() > shownErrorBytes ? errors.size() - shownErrorBytes : 0;
             if (test.result()->Failed()) {
-                show(child);
+                std::printf("--- standard error of %s (pid %d)%s ---\n%s", child.program.c_str(),
+                            static_cast<int>(child.pid), from > 0 ? ", its end" : "", errors.c_str() + from);
+                std::printf("%s--- end of %s (pid %d) ---\n", errors.empty() || errors.back() == '\n' ? "" : "\n",
+                            child.program.c_str(), static_cast<int>(child.pid));
             }
         }
         std::fflush(stdout);
@@ -55,40 +53,36 @@ const bool childErrorsShown = [] {
     return true;
 }();
 
-std::vector<char*> pointersTo(std::vector<std::string>& words)
+std::vector<char*> pointersTo(const std::vector<std::string>& words)
 {
     std::vector<char*> pointers;
-    for (std::string& word : words) {
-        pointers.push_back(word.data());
+    for (const std::string& word : words) {
+        pointers.push_back(const_cast<char*>(word.c_str()));
     }
     pointers.push_back(nullptr);
     return pointers;
 }
 
-bool namesVariable(const std::string& entry, const std::string& name)
-{
-    return entry.compare(0, name.size(), name) == 0 && entry.size() > name.size() && entry[name.size()] == '=';
-}
-
 // This process's environment with the launch's changes and its DISPLAY.
 std::vector<std::string> childEnvironment(const Launch& launch)
 {
+    std::map<std::string, std::string> variables;
+    const auto set = [&](const std::string& entry) { variables[entry.substr(0, entry.find('='))] = entry; };
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        set(*entry);
+    }
     std::vector<std::string> changes = launch.environment;
     changes.push_back(launch.display.empty() ? "DISPLAY" : "DISPLAY=" + launch.display);
-    std::vector<std::string> result;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        bool replaced = false;
-        for (const std::string& change : changes) {
-            replaced = replaced || namesVariable(*entry, change.substr(0, change.find('=')));
-        }
-        if (!replaced) {
-            result.emplace_back(*entry);
+    for (const std::string& change : changes) {
+        if (change.find('=') == std::string::npos) {
+            variables.erase(change);
+        } else {
+            set(change);
         }
     }
-    for (const std::string& change : changes) {
-        if (change.find('=') != std::string::npos) {
-            result.push_back(change);
-        }
+    std::vector<std::string> result;
+    for (const auto& variable : variables) {
+        result.push_back(variable.second);
     }
     return result;
 }
@@ -99,9 +93,8 @@ Child::Child(const Launch& launch) : program_(launch.arguments.at(0))
 {
     const std::string errorsPath = files_.path + "/errors";
     const std::string outputPath = launch.output == Output::kept ? files_.path + "/output" : "/dev/null";
-    std::vector<std::string> words = launch.arguments;
-    std::vector<std::string> environment = childEnvironment(launch);
-    std::vector<char*> argv = pointersTo(words);
+    const std::vector<std::string> environment = childEnvironment(launch);
+    std::vector<char*> argv = pointersTo(launch.arguments);
     std::vector<char*> envp = pointersTo(environment);
     pid_ = fork();
     if (pid_ == 0) {
@@ -175,4 +168,16 @@ ProgramRun runProgram(const Launch& launch)
         run.errors = child.errors();
     }
     return run;
+}
+
+std::vector<std::string> ownLines(const std::string& text, const std::string& program)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(program + ": ", 0) == 0) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
 }

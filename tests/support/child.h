@@ -73,3 +73,6 @@ struct ProgramRun {
 
 // Runs a child to its end.
 ProgramRun runProgram(const Launch& launch);
+
+// The lines that a program wrote itself: those that begin with its name and a colon.
+std::vector<std::string> ownLines(const std::string& text, const std::string& program);

@@ -9,21 +9,11 @@
 
 const char* const poolTitle = "Pel Mora";
 
-namespace {
-
-DisplayConnection openOrFail(const std::string& name)
-{
-    DisplayConnection display = openDisplay(name);
-    EXPECT_NE(display, nullptr) << "cannot open the display " << name;
-    return display;
-}
-
-}
-
 RunningProgram::RunningProgram(const Launch& launch, double seconds)
-    : display(openOrFail(launch.display)), child(launch),
+    : display(openDisplay(launch.display)), child(launch),
       window(display == nullptr ? 0 : waitForWindow(display.get(), child.pid(), poolTitle, seconds))
 {
+    EXPECT_NE(display, nullptr) << "cannot open the display " << launch.display;
 }
 
 Picture RunningProgram::waitForWater()

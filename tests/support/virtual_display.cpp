@@ -56,20 +56,20 @@ VirtualDisplay::~VirtualDisplay()
 
 const std::string& testDisplay()
 {
-    static std::string name;
-    if (!name.empty()) {
-        return name;
-    }
-    if (const char* file = std::getenv("PELMORA_TEST_DISPLAY_FILE")) {
-        std::ifstream(file) >> name;
-    }
-    if (name.empty()) {
+    static const std::string name = [] {
+        std::string named;
+        if (const char* file = std::getenv("PELMORA_TEST_DISPLAY_FILE")) {
+            std::ifstream(file) >> named;
+        }
+        if (!named.empty()) {
+            return named;
+        }
         static const VirtualDisplay own;
         if (own.name.empty()) {
             throw std::runtime_error("the virtual X server did not start");
         }
-        name = own.name;
-    }
+        return own.name;
+    }();
     return name;
 }
 
