@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "support/pool.h"
+#include "support/files.h"
 #include "support/program_window.h"
 
 namespace fs = std::filesystem;
@@ -62,15 +62,15 @@ std::vector<BadFile> badFiles()
     return cases;
 }
 
-// A data folder of links to the real files, with one file damaged in place of its link.
-std::string damagedFolder(const BadFile& bad)
+// Fills the folder with links to the real data files, and one file damaged in place of its link.
+void damage(const BadFile& bad, const std::string& folder)
 {
-    const std::string folder = linkedDataFolder(PELMORA_DATA_DIR, "pelmora-bad");
+    linkData(PELMORA_DATA_DIR, folder);
     const fs::path target = fs::path(folder) / bad.path;
     const std::string original = fileBytes(target);
     fs::remove(target);
     if (bad.damage == Damage::missing) {
-        return folder;
+        return;
     }
     std::ofstream out(target, std::ios::binary);
     if (bad.damage == Damage::truncated) {
@@ -83,7 +83,6 @@ std::string damagedFolder(const BadFile& bad)
         }
         out << noise;
     }
-    return folder;
 }
 
 // Names the case in test listings instead of dumping its bytes.
@@ -92,25 +91,19 @@ void PrintTo(const BadFile& bad, std::ostream* out)
     *out << damageName(bad.damage) << " " << bad.path;
 }
 
-class BadData : public ProgramWindowTest, public ::testing::WithParamInterface<BadFile> {
-protected:
-    void TearDown() override
-    {
-        ProgramWindowTest::TearDown();
-        fs::remove_all(folder);
-    }
-    std::string folder;
-};
+class BadData : public ::testing::TestWithParam<BadFile> {};
 
 }
 
 TEST_P(BadData, ProgramStillRunsAndClosesWithStatusZero)
 {
-    folder = damagedFolder(GetParam());
-    ASSERT_TRUE(start(onTestDisplay(PELMORA_PROGRAM, folder))) << "no window; the program " << (running() ? "hung" : "ended");
-    ASSERT_TRUE(keepsDrawing(drawingSeconds)) << "the program " << (running() ? "stopped drawing" : "ended");
-    int status = 0;
-    ASSERT_TRUE(closeAndWait(status)) << "still running after the close request";
+    const TemporaryFolder folder;
+    damage(GetParam(), folder.path);
+    RunningProgram program(onTestDisplay(PELMORA_PROGRAM, folder.path));
+    ASSERT_NE(program.window, 0u) << "no window; the program " << (program.running() ? "hung" : "ended");
+    ASSERT_TRUE(program.keepsDrawing(drawingSeconds)) << "the program " << (program.running() ? "stopped drawing" : "ended");
+    ASSERT_TRUE(program.closeAndWait()) << "still running after the close request";
+    const int status = program.child.status();
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }

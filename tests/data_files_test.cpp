@@ -7,6 +7,7 @@
 #include <Inventor/SbVec2s.h>
 #include <Inventor/nodes/SoTexture2.h>
 
+#include "support/files.h"
 #include "support/pool.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/program_window.h"
+#include "support/waiting.h"
 
 // The window on screens that Qt scales: the render area shows what it shows
 // at scale 1, at the screen's full resolution, and the mouse turns the pool
@@ -83,9 +84,9 @@ Window openMenu(Display* display)
 
 // The program on the display with Qt's scale variables cleared but for the
 // one given (an empty name: none, scale 1).
-ChildSpec scaledProgram(const std::string& displayName, const std::string& variable, const std::string& value)
+Launch scaledProgram(const std::string& displayName, const std::string& variable, const std::string& value)
 {
-    ChildSpec launch = onTestDisplay(PELMORA_PROGRAM, PELMORA_DATA_DIR);
+    Launch launch = onTestDisplay(PELMORA_PROGRAM, PELMORA_DATA_DIR);
     launch.display = displayName;
     launch.environment = {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR"};
     if (!variable.empty()) {
@@ -186,38 +187,11 @@ const std::vector<NamedRegion> regionsOfThisBuild = {
 // One run of the program on a display: the test display, or for a test that
 // moves the pointer, one of its own, where no other test's window can be
 // under it.
-class ScaledWindow {
+class ScaledWindow : public RunningProgram {
 public:
     ScaledWindow(const std::string& displayName, const std::string& variable, const std::string& value)
-        : name(displayName)
+        : RunningProgram(scaledProgram(displayName, variable, value)), name(displayName)
     {
-        display = openDisplay(name);
-        if (display == nullptr) {
-            ADD_FAILURE() << "cannot open the display " << name;
-            return;
-        }
-        pid = startChild(scaledProgram(name, variable, value));
-        window = waitForWindow(display, pid, poolTitle, windowSeconds);
-    }
-
-    ~ScaledWindow()
-    {
-        if (pid > 0) {
-            stopChild(pid);
-        }
-        if (display != nullptr) {
-            XCloseDisplay(display);
-        }
-    }
-
-    ScaledWindow(const ScaledWindow&) = delete;
-    ScaledWindow& operator=(const ScaledWindow&) = delete;
-
-    // The render area's picture as it is now.
-    Picture area()
-    {
-        const Window inside = renderAreaOf(display, window);
-        return inside == 0 ? Picture{} : grabWindow(display, inside);
     }
 
     // The render area's picture once the water shows and its size has held
@@ -228,7 +202,7 @@ public:
         auto sized = std::chrono::steady_clock::now();
         waitUntil(
             [&] {
-                const Picture picture = area();
+                const Picture picture = renderArea();
                 const auto now = std::chrono::steady_clock::now();
                 if (picture.width != last.width || picture.height != last.height) {
                     sized = now;
@@ -246,9 +220,9 @@ public:
     // keep spinning. Points are fractions of the area's width and height.
     void drag(double fromX, double fromY, double toX, double toY)
     {
-        const Window area = renderAreaOf(display, window);
+        const Window area = renderAreaOf(display.get(), window);
         XWindowAttributes attributes;
-        if (area == 0 || !XGetWindowAttributes(display, area, &attributes)) {
+        if (area == 0 || !XGetWindowAttributes(display.get(), area, &attributes)) {
             return;
         }
         const auto at = [&](double x, double y) {
@@ -271,25 +245,22 @@ public:
     // fractions of its width and height, and gives where the pointer is on the screen.
     void rightClick(double x, double y, int& pointerX, int& pointerY)
     {
-        const Window area = renderAreaOf(display, window);
+        const Window area = renderAreaOf(display.get(), window);
         XWindowAttributes attributes;
-        ASSERT_TRUE(area != 0 && XGetWindowAttributes(display, area, &attributes)) << "no render area";
+        ASSERT_TRUE(area != 0 && XGetWindowAttributes(display.get(), area, &attributes)) << "no render area";
         const std::string command = "DISPLAY=" + name + " xdotool mousemove --window " + std::to_string(area) + " "
             + std::to_string(std::lround(x * attributes.width)) + " " + std::to_string(std::lround(y * attributes.height))
             + " click 3";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
         Window root = 0;
-        Window child = 0;
+        Window under = 0;
         int inX = 0;
         int inY = 0;
         unsigned int buttons = 0;
-        XQueryPointer(display, DefaultRootWindow(display), &root, &child, &pointerX, &pointerY, &inX, &inY, &buttons);
+        XQueryPointer(display.get(), DefaultRootWindow(display.get()), &root, &under, &pointerX, &pointerY, &inX, &inY, &buttons);
     }
 
-    std::string name;
-    Display* display = nullptr;
-    pid_t pid = 0;
-    Window window = 0;
+    const std::string name;
 };
 
 // Whether the scaled picture, brought back to the size of scale 1, shares every region as it should.
@@ -317,7 +288,7 @@ const Picture& pictureAtScaleOne()
         Picture framing = run.settledArea();
         waitUntil(
             [&] {
-                const Picture later = run.area();
+                const Picture later = run.renderArea();
                 const bool held = sameRegions(framing, later, regionsOfThisBuild);
                 framing = held ? framing : later;
                 return held;
@@ -342,20 +313,15 @@ void expectSameRegions(const Picture& expected, const Picture& scaled, double fa
             << named.name << " at scale " << factor << ", expected the region of scale 1";
     }
     if (::testing::Test::HasFailure()) {
-        const std::string saved = ::testing::TempDir() + "pelmora-scale-" + std::to_string(getpid());
+        // Kept for a person to look at, in the build folder rather than among temporary files.
+        const std::string saved = std::string(PELMORA_BUILD_DIR) + "/pelmora-scale-" + std::to_string(getpid());
         writePicture(saved + "-1.ppm", expected);
         writePicture(saved + "-scaled.ppm", scaled);
         ADD_FAILURE() << "the pictures compared are in " << saved << "-1.ppm and -scaled.ppm";
     }
 }
 
-class ScaledScreen : public ::testing::TestWithParam<ScaleCase> {
-protected:
-    void TearDown() override { stopVirtualDisplay(own); }
-
-    // The display of a test that moves the pointer.
-    VirtualDisplay own;
-};
+class ScaledScreen : public ::testing::TestWithParam<ScaleCase> {};
 
 // The menu's tests use a display of their own, since they move the pointer.
 class PopupMenu : public ScaledScreen {};
@@ -386,7 +352,7 @@ TEST_P(ScaledScreen, RenderAreaShowsTheFramingOfScaleOneAtFullResolution)
     Picture scaled = run.settledArea();
     waitUntil(
         [&] {
-            scaled = run.area();
+            scaled = run.renderArea();
             return sameRegions(expected, scaled, regionsOfThisBuild);
         },
         settleSeconds);
@@ -401,7 +367,7 @@ TEST_P(ScaledScreen, DragTurnsThePoolAsAtScaleOne)
     constexpr double fromY = 0.5;
     constexpr double toX = 0.62;
     constexpr double toY = 0.38;
-    own = startVirtualDisplay();
+    const VirtualDisplay own;
     ASSERT_FALSE(own.name.empty()) << "Xvfb did not start";
     Picture expected;
     {
@@ -426,7 +392,7 @@ INSTANTIATE_TEST_SUITE_P(Factors, ScaledScreen, ::testing::ValuesIn(scaleCases),
 
 TEST_P(PopupMenu, OpensAtThePointer)
 {
-    own = startVirtualDisplay();
+    const VirtualDisplay own;
     ASSERT_FALSE(own.name.empty()) << "Xvfb did not start";
     ScaledWindow run(own.name, GetParam().variable, GetParam().value);
     ASSERT_NE(run.window, 0u) << "no window titled \"" << poolTitle << "\"";
@@ -435,9 +401,9 @@ TEST_P(PopupMenu, OpensAtThePointer)
     int pointerY = 0;
     run.rightClick(0.7, 0.6, pointerX, pointerY);
     Window menu = 0;
-    ASSERT_TRUE(waitUntil([&] { return (menu = openMenu(run.display)) != 0; }, settleSeconds)) << "no menu opened";
+    ASSERT_TRUE(waitUntil([&] { return (menu = openMenu(run.display.get())) != 0; }, settleSeconds)) << "no menu opened";
     XWindowAttributes attributes;
-    ASSERT_TRUE(XGetWindowAttributes(run.display, menu, &attributes));
+    ASSERT_TRUE(XGetWindowAttributes(run.display.get(), menu, &attributes));
     EXPECT_NEAR(attributes.x, pointerX, menuSlack * GetParam().factor) << "menu at " << attributes.x << "," << attributes.y
         << ", pointer at " << pointerX << "," << pointerY;
     EXPECT_NEAR(attributes.y, pointerY, menuSlack * GetParam().factor) << "menu at " << attributes.x << "," << attributes.y

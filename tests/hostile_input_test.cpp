@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "support/child.h"
 #include "support/hostile_models.h"
 #include "support/jpeg_header.h"
-#include "support/pool.h"
 #include "support/program_window.h"
 
 namespace {
@@ -62,43 +62,30 @@ void PrintTo(const HostileFile& hostile, std::ostream* out)
     *out << hostile.name;
 }
 
-// A data folder of links to the real files, with the one file of the case made anew.
-std::string hostileDataFolder(const HostileFile& hostile)
+// Fills the folder with links to the real data files, and the one file of the case made anew.
+void makeHostile(const HostileFile& hostile, const std::string& folder)
 {
-    const std::string folder = linkedDataFolder(dataFolder, "pelmora-hostile");
+    linkData(dataFolder, folder);
     const fs::path target = fs::path(folder) / hostile.path;
     fs::remove(target);
     hostile.make(target.string());
-    return folder;
 }
 
-
-class HostileData : public ProgramWindowTest, public ::testing::WithParamInterface<HostileFile> {
-protected:
-    void TearDown() override
-    {
-        ProgramWindowTest::TearDown();
-        fs::remove_all(folder);
-        fs::remove(errorsFile);
-    }
-    std::string folder;
-    std::string errorsFile;
-};
+class HostileData : public ::testing::TestWithParam<HostileFile> {};
 
 }
 
 TEST_P(HostileData, FileIsLeftOutWithOneLineAndTheProgramRunsAndClosesWithStatusZero)
 {
     const HostileFile& hostile = GetParam();
-    folder = hostileDataFolder(hostile);
-    errorsFile = folder + ".errors";
-    ChildSpec launch = onTestDisplay(program, folder);
-    launch.errorsPath = errorsFile;
-    ASSERT_TRUE(start(launch, hostileWindowSeconds)) << "no window within " << hostileWindowSeconds << " s";
-    EXPECT_TRUE(keepsDrawing(drawingSeconds)) << "the program " << (running() ? "stopped drawing" : "ended");
-    int status = 0;
-    ASSERT_TRUE(closeAndWait(status)) << "still running after the close request";
-    const std::string errors = fileBytes(errorsFile);
+    const TemporaryFolder folder;
+    makeHostile(hostile, folder.path);
+    RunningProgram pool(onTestDisplay(program, folder.path), hostileWindowSeconds);
+    ASSERT_NE(pool.window, 0u) << "no window within " << hostileWindowSeconds << " s";
+    EXPECT_TRUE(pool.keepsDrawing(drawingSeconds)) << "the program " << (pool.running() ? "stopped drawing" : "ended");
+    ASSERT_TRUE(pool.closeAndWait()) << "still running after the close request";
+    const int status = pool.child.status();
+    const std::string errors = pool.child.errors();
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0) << errors;
     const std::vector<std::string> lines = ownLines(errors, programName);

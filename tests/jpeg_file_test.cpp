@@ -12,6 +12,7 @@
 
 #include "images/jpeg_file.h"
 #include "support/jpeg_header.h"
+#include "support/files.h"
 #include "support/made_jpeg.h"
 #include "support/pool.h"
 
@@ -83,12 +84,12 @@ std::string blocksJpeg(const std::string& blocks, const std::string& exif)
 // Read through a file, as the programs read theirs.
 JpegPicture readBytes(const std::string& bytes)
 {
-    const std::string path = ::testing::TempDir() + "pelmora-bytes-" + std::to_string(getpid()) + ".jpg";
+    const TemporaryFolder folder;
+    const std::string path = folder.path + "/picture.jpg";
     std::ofstream(path, std::ios::binary) << bytes;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     JpegPicture picture = readJpegFile(file);
     std::fclose(file);
-    std::remove(path.c_str());
     return picture;
 }
 
@@ -96,7 +97,8 @@ JpegPicture readBytes(const std::string& bytes)
 
 TEST(JpegFile, DecodesReducedWithinTheTextureSideAndRefusesPastTheLargestSideOrItsMemory)
 {
-    const std::string progressive = ::testing::TempDir() + "pelmora-progressive-" + std::to_string(getpid()) + ".jpg";
+    const TemporaryFolder folder;
+    const std::string progressive = folder.path + "/progressive.jpg";
     std::ofstream(progressive, std::ios::binary) << flatJpeg(64, 64, {90, 90, 90}, JCS_YCbCr, true);
     for (const ClaimedSize& claimed : claimedSizes) {
         const JpegPicture picture =
@@ -107,7 +109,6 @@ TEST(JpegFile, DecodesReducedWithinTheTextureSideAndRefusesPastTheLargestSideOrI
         EXPECT_EQ(picture.pixels.size(), 3u * claimed.decodedWidth * claimed.decodedHeight) << size;
         EXPECT_EQ(picture.problem.empty(), claimed.decodedWidth > 0) << size;
     }
-    std::remove(progressive.c_str());
     EXPECT_EQ(readBytes("not a JPEG").problem.rfind("not a JPEG image", 0), 0u);
 }
 
@@ -116,9 +117,9 @@ TEST(JpegFile, EveryStoredColourSpaceLoadsAsItsColour)
 {
     initScene();
     const Rgb colour = {200, 40, 90};
+    const TemporaryFolder folder;
     for (const StoredColour& each : storedColours) {
-        const std::string path = ::testing::TempDir() + "pelmora-stored-colour-" + std::to_string(getpid()) + "-" +
-                                 std::to_string(each.stored) + ".jpg";
+        const std::string path = folder.path + "/" + std::to_string(each.stored) + ".jpg";
         std::ofstream(path, std::ios::binary) << flatJpeg(each.width, 16, colour, each.stored);
         auto* texture = new SoTexture2;
         texture->ref();
@@ -133,7 +134,6 @@ TEST(JpegFile, EveryStoredColourSpaceLoadsAsItsColour)
             EXPECT_NEAR(pixels[channel], expected[channel], colourMargin) << "colour space " << each.stored << ", channel " << channel;
         }
         texture->unref();
-        std::remove(path.c_str());
     }
 }
 
@@ -163,7 +163,8 @@ TEST(JpegFile, DamagedTextureIsDrawnAsFarAsItGoesOrLeftOutWithOneLine)
             "a JPEG of headers without image data; left out"},
     };
     for (const auto& [bytes, says] : damaged) {
-        const std::string path = ::testing::TempDir() + "pelmora-damaged-" + std::to_string(getpid()) + "-" + std::to_string(bytes.size()) + ".jpg";
+        const TemporaryFolder folder;
+        const std::string path = folder.path + "/damaged.jpg";
         std::ofstream(path, std::ios::binary) << bytes;
         auto* texture = new SoTexture2;
         texture->ref();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/child.h"
 #include "support/program_window.h"
 
 // How the program ends when it cannot or must not open its window: the
@@ -23,15 +24,14 @@ const std::string dataFolder = PELMORA_DATA_DIR;
 // How the program ends when started with the given DISPLAY (empty: none at all).
 int exitStatusWithDisplay(const std::string& display)
 {
-    ChildSpec launch = onTestDisplay(program, dataFolder);
+    Launch launch = onTestDisplay(program, dataFolder);
     launch.display = display;
-    const pid_t pid = startChild(launch);
-    int status = 0;
-    if (!waitForExit(pid, status, exitSeconds)) {
-        stopChild(pid);
+    Child child(launch);
+    if (!child.waitForExit(exitSeconds)) {
         ADD_FAILURE() << "still running without a display";
         return -1;
     }
+    const int status = child.status();
     EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -89,7 +89,7 @@ TEST(NoDisplay, DisplayWithoutAServerExitsWithStatusOne)
 TEST_P(HostileLaunchTest, ProgramEndsWithStatusOneAndOneLine)
 {
     const HostileLaunch& hostile = GetParam();
-    ChildSpec launch = onTestDisplay(program, dataFolder);
+    Launch launch = onTestDisplay(program, dataFolder);
     launch.arguments.insert(launch.arguments.end(), hostile.arguments.begin(), hostile.arguments.end());
     launch.environment = hostile.settings;
     launch.display = hostile.withDisplay ? launch.display : "";

@@ -2,9 +2,9 @@
 
 #include <sys/wait.h>
 
-#include <filesystem>
 #include <string>
 
+#include "support/files.h"
 #include "support/pictures.h"
 #include "support/program_window.h"
 
@@ -16,7 +16,7 @@ namespace {
 
 const std::string root = PELMORA_PACKAGE_ROOT;
 
-class PackagedProgram : public ProgramWindowTest, public ::testing::WithParamInterface<int> {};
+class PackagedProgram : public ::testing::TestWithParam<int> {};
 
 std::string sizeName(const ::testing::TestParamInfo<int>& info)
 {
@@ -27,29 +27,26 @@ std::string sizeName(const ::testing::TestParamInfo<int>& info)
 
 TEST_P(PackagedProgram, LauncherShowsThePoolAndClosesWithStatusZero)
 {
-    ASSERT_TRUE(start(onTestDisplay(root + "/usr/bin/pelmora-" + std::to_string(GetParam()), "/")))
-        << "no window from the packaged launcher";
-    const Picture picture = waitForWater();
+    RunningProgram program(onTestDisplay(root + "/usr/bin/pelmora-" + std::to_string(GetParam()), "/"));
+    ASSERT_NE(program.window, 0u) << "no window from the packaged launcher";
+    const Picture picture = program.waitForWater();
     EXPECT_GT(blueShare(picture), waterShare) << "window " << picture.width << " x " << picture.height;
-    int status = 0;
-    ASSERT_TRUE(closeAndWait(status)) << "still running after the close request";
+    ASSERT_TRUE(program.closeAndWait()) << "still running after the close request";
+    const int status = program.child.status();
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_P(PackagedProgram, RenderWritesAPicture)
 {
-    const std::string folder = ::testing::TempDir() + "pelmora-package-render-" + std::to_string(getpid());
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    ChildSpec render;
+    const TemporaryFolder folder;
+    Launch render;
     render.arguments = {root + "/usr/bin/pelmora-render", "--build=" + std::to_string(GetParam()), "--ticks=0",
-                        "--size=64x48", "--output=" + folder};
+                        "--size=64x48", "--output=" + folder.path};
     render.directory = "/";
     const ProgramRun run = runProgram(render);
     Picture picture;
-    const bool written = readPicture(folder + "/pelmora-" + std::to_string(GetParam()) + "-tick-000000.png", picture);
-    std::filesystem::remove_all(folder);
+    const bool written = readPicture(folder.path + "/pelmora-" + std::to_string(GetParam()) + "-tick-000000.png", picture);
     EXPECT_EQ(run.status, 0) << run.errors;
     EXPECT_TRUE(written) << "no picture written";
     EXPECT_EQ(picture.width * picture.height, 64 * 48);

@@ -2,13 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "render_options.h"
-#include "support/x_display.h"
+#include "support/child.h"
 
 namespace {
 
@@ -19,9 +20,8 @@ const std::string build = "--build=100";
 
 TEST(Render, BadRequestExitsTwoWithOneLineBeforeAnyWork)
 {
-    char pattern[] = "/tmp/pelmora-render-request-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string folder = pattern;
+    const TemporaryFolder temporary;
+    const std::string& folder = temporary.path;
     std::ofstream(folder + "/plain") << "a file, so no folder can be made inside it";
     std::filesystem::create_directory(folder + "/pool-000300.png");
     mkfifo((folder + "/fifo.gif").c_str(), 0600);
@@ -56,21 +56,21 @@ TEST(Render, BadRequestExitsTwoWithOneLineBeforeAnyWork)
     const std::vector<std::string> untouched = filesIn(folder);
     for (const Case& bad : cases) {
         const std::string named = bad.options.empty() ? bad.settings[0] : bad.options[0];
-        ChildSpec launch;
+        Launch launch;
         launch.arguments = {PELMORA_RENDER_PROGRAM, build, "--output=" + folder, "--size=640x480"};
         launch.arguments.insert(launch.arguments.end(), bad.options.begin(), bad.options.end());
         launch.directory = "/";
         launch.environment = bad.settings;
-        const ProgramRun run = runProgram(launch, true);
+        launch.output = Output::withErrors;
+        const ProgramRun run = runProgram(launch);
         EXPECT_EQ(run.status, exitCannotRun) << named << ": " << run.errors;
         EXPECT_NE(run.errors.find(bad.named), std::string::npos)
             << named << ": got " << run.errors << "expected a line with " << bad.named;
-        EXPECT_EQ(lineCount(run.errors), 1) << named << ": " << run.errors;
+        EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << named << ": " << run.errors;
     }
     EXPECT_EQ(filesIn(folder), untouched);
     struct stat device = {};
     EXPECT_TRUE(stat("/dev/full", &device) == 0 && S_ISCHR(device.st_mode)) << "/dev/full was replaced";
     EXPECT_TRUE(std::filesystem::is_fifo(folder + "/fifo.gif")) << "the FIFO was replaced";
     EXPECT_TRUE(std::filesystem::is_symlink(folder + "/link.gif")) << "the link was replaced";
-    std::filesystem::remove_all(folder);
 }

@@ -17,10 +17,11 @@ extern "C" {
 }
 
 #include "config/build_config.h"
+#include "support/child.h"
+#include "support/files.h"
 #include "support/pictures.h"
-#include "support/pool.h"
 #include "support/render_view.h"
-#include "support/x_display.h"
+#include "support/waiting.h"
 
 namespace {
 
@@ -75,15 +76,17 @@ std::string frameName(int tick)
 // root folder, so that nothing is found relative to the tests' own, with the
 // NAME=VALUE settings added and, when fileLimit is above 0, no file it writes
 // allowed past that many bytes.
-ChildSpec rendererSpec(const std::vector<std::string>& arguments, const std::vector<std::string>& settings = {},
-                   rlim_t fileLimit = 0, const std::string& program = PELMORA_RENDER_PROGRAM)
+// Its standard output goes with its standard error.
+Launch rendererLaunch(const std::vector<std::string>& arguments, const std::vector<std::string>& settings = {},
+                      rlim_t fileLimit = 0, const std::string& program = PELMORA_RENDER_PROGRAM)
 {
-    ChildSpec launch;
+    Launch launch;
     launch.arguments = arguments;
     launch.arguments.insert(launch.arguments.begin(), program);
     launch.directory = "/";
     launch.environment = settings;
     launch.fileSizeLimit = fileLimit;
+    launch.output = Output::withErrors;
     return launch;
 }
 
@@ -151,18 +154,6 @@ ReadAnimation readAnimation(const std::string& path, const char* format = nullpt
 
 class Render : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/pelmora-render-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-
-    void TearDown() override
-    {
-        std::filesystem::remove_all(folder);
-    }
-
     // Options for this build at the test's size; later options win over these.
     std::vector<std::string> options(const std::vector<std::string>& more)
     {
@@ -175,7 +166,7 @@ protected:
     ProgramRun render(std::vector<std::string> more, const std::string& into)
     {
         more.insert(more.begin(), "--output=" + into);
-        return runProgram(rendererSpec(options(more)), true);
+        return runProgram(rendererLaunch(options(more)));
     }
 
     Picture frame(const std::string& in, int tick)
@@ -212,7 +203,8 @@ protected:
         }
     }
 
-    std::string folder;
+    const TemporaryFolder temporary;
+    const std::string folder = temporary.path;
 };
 
 }
@@ -352,7 +344,7 @@ TEST_F(Render, RangeWritesOneFramePerStepAndNothingElse)
     EXPECT_NE(first, std::string::npos) << run.errors;
     EXPECT_NE(last, std::string::npos) << run.errors;
     EXPECT_LT(first, last) << run.errors;
-    EXPECT_EQ(lineCount(run.errors), 4) << run.errors;
+    EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 4) << run.errors;
 }
 
 TEST_F(Render, NamesAreTakenLiterallyButForTheTick)
@@ -380,7 +372,7 @@ TEST_F(Render, AnimationHoldsEveryFrameAtThePictureSize)
         const std::string path = folder + "/" + wanted.name;
         const std::string size = std::to_string(wanted.width) + "x" + std::to_string(wanted.height);
         const ProgramRun run =
-            runProgram(rendererSpec(options({"--ticks=0:30:10", "--size=" + size, "--rate=25", "--animation=" + path})), true);
+            runProgram(rendererLaunch(options({"--ticks=0:30:10", "--size=" + size, "--rate=25", "--animation=" + path})));
         ASSERT_EQ(run.status, 0) << wanted.name << ": " << run.errors;
         const ReadAnimation read = readAnimation(path);
         EXPECT_EQ(read.frames, 4) << wanted.name;
@@ -438,7 +430,7 @@ TEST_F(Render, FullDiskEndsTheRunWithOneLineAndNoPartialFile)
         {{"--ticks=0:300:30", "--animation=" + folder + "/pool.gif"}, folder + "/pool.gif"},
     };
     for (const Case& full : cases) {
-        const ProgramRun run = runProgram(rendererSpec(options(full.options), {}, fileLimit), true);
+        const ProgramRun run = runProgram(rendererLaunch(options(full.options), {}, fileLimit));
         const std::string line = "pelmora-render: cannot write " + full.failing + ": File too large\n";
         EXPECT_EQ(run.status, exitFailed) << run.errors;
         ASSERT_GE(run.errors.size(), line.size()) << run.errors;
@@ -451,12 +443,11 @@ TEST_F(Render, SignalMidRunLeavesOnlyWholeFiles)
 {
     for (const int signal : {SIGTERM, SIGKILL}) {
         const std::string gif = folder + "/pool.gif";
-        const pid_t pid = startChild(rendererSpec(options({"--ticks=0:9999:1", "--output=" + folder, "--animation=" + gif})));
+        Child renderer(rendererLaunch(options({"--ticks=0:9999:1", "--output=" + folder, "--animation=" + gif})));
         // Stopped once a few frames are out, in the middle of the run.
         waitUntil([&] { return filesIn(folder).size() >= 3; }, 60.0);
-        kill(pid, signal);
-        int status = 0;
-        waitForExit(pid, status, 60.0);
+        kill(renderer.pid(), signal);
+        renderer.waitForExit(60.0);
         const std::vector<std::string> left = filesIn(folder);
         EXPECT_GE(left.size(), 3u) << "signal " << signal;
         EXPECT_EQ(std::count(left.begin(), left.end(), "pool.gif"), 0) << "signal " << signal;
@@ -484,12 +475,12 @@ TEST_F(Render, InstalledLayoutFindsItsRendererAndDataFromAnyFolder)
     const std::string frames = subfolder("frames");
 
     for (const std::string& program : {std::string("/bin/pelmora-render"), "/libexec/pelmora/" + renderer}) {
-        const ProgramRun help = runProgram(rendererSpec({"--help"}, {}, 0, prefix + program), true);
+        const ProgramRun help = runProgram(rendererLaunch({"--help"}, {}, 0, prefix + program));
         EXPECT_NE(help.errors.find("(default " + prefix + "/share/pelmora)"), std::string::npos)
             << program << " names another data folder: " << help.errors;
     }
     const ProgramRun installed =
-        runProgram(rendererSpec(options({"--output=" + folder, "--ticks=300"}), {}, 0, prefix + "/bin/pelmora-render"), true);
+        runProgram(rendererLaunch(options({"--output=" + folder, "--ticks=300"}), {}, 0, prefix + "/bin/pelmora-render"));
     const ProgramRun inTree = render({"--ticks=300"}, frames);
     ASSERT_EQ(installed.status, 0) << installed.errors;
     ASSERT_EQ(inTree.status, 0) << inTree.errors;

@@ -21,6 +21,7 @@
 #include <Inventor/nodes/SoTexture2.h>
 #include <Inventor/nodes/SoTransform.h>
 
+#include "support/files.h"
 #include "support/pool.h"
 #include "scenery/spot_light.h"
 #ifdef PELMORA_WITH_BASIN
@@ -213,14 +214,10 @@ SoSeparator* loadModelIn(const std::string& folder)
     return imported;
 }
 
-std::string folderWithModel(const std::string& name, const std::string& content)
+void writeModel(const std::string& folder, const std::string& content)
 {
-    const std::string folder = ::testing::TempDir() + "pelmora-model-" + std::to_string(getpid()) + "-" + name;
-    std::error_code error;
-    std::filesystem::create_directories(folder + "/3DModel", error);
-    EXPECT_FALSE(error) << "cannot make " << folder << ": " << error.message();
+    EXPECT_TRUE(std::filesystem::create_directory(folder + "/3DModel")) << "cannot make " << folder << "/3DModel";
     std::ofstream(folder + "/3DModel/julii.wrl", std::ios::binary) << content;
-    return folder;
 }
 
 }
@@ -279,17 +276,17 @@ TEST_F(Scenery, UnreadableModelLeavesNoChildInItsPlace)
     const std::string noise(4096, '\x9b');
     const std::string cases[][2] = {{"empty", ""}, {"truncated", "#VRML V2.0 utf8\nTransform { children [ Shape { geometry Box { size 1 2"}, {"noise", noise}};
     for (const auto& damaged : cases) {
-        SoSeparator* imported = loadModelIn(folderWithModel(damaged[0], damaged[1]));
+        const TemporaryFolder folder;
+        writeModel(folder.path, damaged[1]);
+        SoSeparator* imported = loadModelIn(folder.path);
         ASSERT_NE(imported, nullptr) << damaged[0];
         const auto* model = childAs<SoSeparator>(imported, 0);
         ASSERT_NE(model, nullptr) << damaged[0];
         EXPECT_EQ(model->getNumChildren(), 3) << damaged[0];
         imported->unref();
     }
-    const std::string empty = ::testing::TempDir() + "pelmora-model-missing-" + std::to_string(getpid());
-    std::error_code error;
-    ASSERT_TRUE(std::filesystem::create_directories(empty, error) || !error) << "cannot make " << empty;
-    SoSeparator* imported = loadModelIn(empty);
+    const TemporaryFolder empty;
+    SoSeparator* imported = loadModelIn(empty.path);
     ASSERT_NE(imported, nullptr);
     EXPECT_EQ(childAs<SoSeparator>(imported, 0)->getNumChildren(), 3);
     imported->unref();

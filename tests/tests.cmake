@@ -38,7 +38,7 @@ set(PELMORA_TEST_SOURCES
   tests/soak_test.cpp
 )
 # Left out on Windows: the model check's tests run their children, pipes and
-# redirections through the POSIX helpers of x_display; the program's symbols
+# redirections through the POSIX helpers of the test support; the program's symbols
 # are listed with the host's nm; and the tick's count of allocations cannot
 # see those made inside the scene library's DLL, whose operator new the test
 # program does not replace, so it would pass whatever the library did.
@@ -79,9 +79,10 @@ endif()
 
 find_package(X11 REQUIRED COMPONENTS Xcomposite)
 
-# Support that does not depend on the grid size, built once: the virtual X
-# server, children and their windows, and pictures.
-add_library(pelmora-test-x STATIC tests/support/x_display.cpp tests/support/pictures.cpp)
+# Support that does not depend on the grid size, built once: temporary
+# folders, children, the virtual X server, windows and pictures.
+add_library(pelmora-test-x STATIC tests/support/child.cpp tests/support/files.cpp
+  tests/support/pictures.cpp tests/support/virtual_display.cpp tests/support/waiting.cpp tests/support/windows.cpp)
 target_include_directories(pelmora-test-x PUBLIC tests)
 target_link_libraries(pelmora-test-x PUBLIC Coin::Coin X11::X11 X11::Xcomposite GTest::gtest)
 

@@ -7,17 +7,16 @@
 #include <utility>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 #include <X11/Xlib.h>
 
 #include "config/build_config.h"
+#include "support/files.h"
 #include "support/made_jpeg.h"
 #include "support/pictures.h"
-#include "support/pool.h"
 #include "support/program_window.h"
 #include "support/render_view.h"
-#include "support/x_display.h"
+#include "support/waiting.h"
 
 namespace {
 
@@ -41,16 +40,16 @@ constexpr double reportSeconds = 120.0;
 // A patch of open water, clear of walls, block and the first drops.
 const WorldPatch bareWater = {0.1f, 0.1f, 0.8f, 0.8f, 1.125f};
 
-// Our own data folder, or one with files of the kinds other programs write:
-// flat inks in Adobe's CMYK and YCCK, which the window and pelmora-render
-// must decode alike, and not as white, and a model holding a viewpoint,
-// which would take the viewer's camera into the corner block.
-std::string dataFolder(bool others)
+// Our own data folder, or one made in the given folder with files of the
+// kinds other programs write: flat inks in Adobe's CMYK and YCCK, which the
+// window and pelmora-render must decode alike, and not as white, and a model
+// holding a viewpoint, which would take the viewer's camera into the corner block.
+std::string dataFolder(bool others, const std::string& folder)
 {
     if (!others) {
         return PELMORA_DATA_DIR;
     }
-    const std::string folder = linkedDataFolder(PELMORA_DATA_DIR, "pelmora-others");
+    linkData(PELMORA_DATA_DIR, folder);
     const Rgb waterInk = {150, 40, 30};
     const Rgb slabInk = {60, 120, 40};
     const std::pair<const char*, J_COLOR_SPACE> replaced[] = {{"/texture/water.jpg", JCS_CMYK}, {"/texture/boden1.jpg", JCS_YCCK},
@@ -87,46 +86,43 @@ class ViewerMatch : public ::testing::TestWithParam<bool> {};
 
 TEST_P(ViewerMatch, RendererPictureMatchesTheLiveViewerAtTick300)
 {
-    const std::string data = dataFolder(GetParam());
+    const TemporaryFolder others;
+    const std::string data = dataFolder(GetParam(), others.path);
     const Tolerance* tolerance = nullptr;
     for (const Tolerance& each : tolerances) {
         tolerance = each.build == gridSize ? &each : tolerance;
     }
     ASSERT_NE(tolerance, nullptr);
-    Display* display = openTestDisplay();
-    ASSERT_NE(display, nullptr) << "cannot open the test display " << testDisplay();
-    char report[] = "/tmp/pelmora-viewer-report-XXXXXX";
-    close(mkstemp(report));
-    ChildSpec harness;
+    Launch harness;
     harness.arguments = {PELMORA_VIEWER_AT_TICK};
     harness.directory = data;
     harness.display = testDisplay();
-    harness.outputPath = report;
-    const pid_t pid = startChild(harness);
-    // One line, "WINDOW WIDTH HEIGHT", once the viewer has drawn tick 300.
-    waitUntil([&] { return fileBytes(report).find('\n') != std::string::npos; }, reportSeconds);
-    std::istringstream line(fileBytes(report));
+    harness.output = Output::kept;
     unsigned long window = 0;
     int width = 0;
     int height = 0;
-    line >> window >> width >> height;
-    const Picture live = line ? grabWindow(display, window) : Picture();
-    stopChild(pid);
-    XCloseDisplay(display);
-    unlink(report);
+    Picture live;
+    {
+        const DisplayConnection display = openDisplay(testDisplay());
+        ASSERT_NE(display, nullptr) << "cannot open the test display " << testDisplay();
+        Child viewer(harness);
+        // One line, "WINDOW WIDTH HEIGHT", once the viewer has drawn tick 300.
+        waitUntil([&] { return viewer.output().find('\n') != std::string::npos; }, reportSeconds);
+        std::istringstream line(viewer.output());
+        line >> window >> width >> height;
+        live = line ? grabWindow(display.get(), window) : Picture();
+    }
     ASSERT_GT(width, 0) << "the viewer did not report its window";
     ASSERT_EQ(live.width * live.height, width * height) << "the viewer's window could not be grabbed";
 
-    char folder[] = "/tmp/pelmora-viewer-match-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
+    const TemporaryFolder frames;
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
-    ChildSpec renderer;
+    Launch renderer;
     renderer.arguments = {PELMORA_RENDER_PROGRAM, "--build=" + std::to_string(gridSize), "--ticks=300", "--size=" + size,
-                          "--output=" + std::string(folder) + "/{tick}.png", "--data=" + data};
+                          "--output=" + frames.path + "/{tick}.png", "--data=" + data};
     const ProgramRun run = runProgram(renderer);
     Picture rendered;
-    const bool read = readPicture(std::string(folder) + "/000300.png", rendered);
-    std::filesystem::remove_all(folder);
+    const bool read = readPicture(frames.path + "/000300.png", rendered);
     ASSERT_EQ(run.status, 0) << run.errors;
     ASSERT_TRUE(read);
     ASSERT_EQ(rendered.width * rendered.height, width * height);
@@ -138,9 +134,6 @@ TEST_P(ViewerMatch, RendererPictureMatchesTheLiveViewerAtTick300)
     // Decoded in both, not white in both: the water shows its red ink through the blue tint.
     const MeanColour water = meanColour(rendered, patchOnPicture(bareWater, width, height));
     EXPECT_EQ(water.red > water.blue, GetParam()) << describe(water);
-    if (GetParam()) {
-        std::filesystem::remove_all(data);
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EachData, ViewerMatch, ::testing::ValuesIn(othersFiles),

@@ -8,28 +8,29 @@
 
 #include <X11/Xatom.h>
 
-#include "support/pool.h"
+#include "support/files.h"
 #include "support/program_window.h"
+#include "support/waiting.h"
 
 namespace {
 
 // Water moves this many pixels at least between two pictures a second apart.
 constexpr long movingPixels = 100;
 
-class ProgramWindow : public ProgramWindowTest {
+class ProgramWindow : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ProgramWindowTest::SetUp();
-        ASSERT_TRUE(start(onTestDisplay(PELMORA_PROGRAM, PELMORA_DATA_DIR))) << "no window titled \"" << poolTitle << "\" appeared";
-    }
+    void SetUp() override { ASSERT_NE(program.window, 0u) << "no window titled \"" << poolTitle << "\" appeared"; }
+
+    RunningProgram program{onTestDisplay(PELMORA_PROGRAM, PELMORA_DATA_DIR)};
+    Display* const display = program.display.get();
+    const Window window = program.window;
 };
 
 }
 
 TEST_F(ProgramWindow, OneWindowTitledPelMoraAppears)
 {
-    EXPECT_EQ(windowsOf(display, pid, poolTitle).size(), 1u);
+    EXPECT_EQ(windowsOf(display, program.child.pid(), poolTitle).size(), 1u);
 }
 
 // Docks and task switchers match a window to its menu entry by its class, and
@@ -61,14 +62,14 @@ TEST_F(ProgramWindow, BelongsToItsMenuEntryWithThePoolsIconAndName)
 
 TEST_F(ProgramWindow, ShowsTheWater)
 {
-    const Picture picture = waitForWater();
+    const Picture picture = program.waitForWater();
     ASSERT_GT(picture.width, 0);
     EXPECT_GT(blueShare(picture), waterShare) << "window " << picture.width << " x " << picture.height;
 }
 
 TEST_F(ProgramWindow, WavesMoveFromOneSecondToTheNext)
 {
-    const Picture first = waitForWater();
+    const Picture first = program.waitForWater();
     const bool moved = waitUntil(
         [&] { return differingPixels(first, grabWindow(display, window), wholePicture(first)) > movingPixels; }, 1.0);
     EXPECT_TRUE(moved) << "fewer than " << movingPixels << " pixels changed within a second";
@@ -76,9 +77,9 @@ TEST_F(ProgramWindow, WavesMoveFromOneSecondToTheNext)
 
 TEST_F(ProgramWindow, ClosingTheWindowExitsWithStatusZero)
 {
-    waitForWater();
-    int status = 0;
-    ASSERT_TRUE(closeAndWait(status)) << "still running after the close request";
+    program.waitForWater();
+    ASSERT_TRUE(program.closeAndWait()) << "still running after the close request";
+    const int status = program.child.status();
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }

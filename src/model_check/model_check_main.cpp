@@ -49,7 +49,8 @@ void setOwnLimits()
         return LimitEnd {static_cast<int>(status), linePrefix + modelCheckReason(status)};
     };
     limitThisProcess(modelCheckLimits, modelCheckWallSeconds,
-        {end(CheckStatus::OutOfProcessorTime), end(CheckStatus::OutOfTime), end(CheckStatus::Crashed)});
+        {end(CheckStatus::OutOfProcessorTime), end(CheckStatus::OutOfTime), end(CheckStatus::Crashed),
+            end(CheckStatus::OutOfMemory)});
 }
 
 // Ends the check unless a regular file stands at the path; a pipe there is never waited on.

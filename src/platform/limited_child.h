@@ -46,12 +46,14 @@ struct SelfLimitEnds {
     LimitEnd processorTime;
     LimitEnd wallTime;
     LimitEnd crash;         // its line gains what ended it, such as " (Segmentation fault)"
+    LimitEnd memory;        // a crash once the memory has run out: a library that took no for an answer
 };
 
 // For a program that limits itself: lowers this process's own limits to
 // these, never raising one set lower before, and from here on ends it as
 // told when it runs out of processor time, when wallSeconds have passed, or
-// when it crashes; no core file and no error dialog either way.
+// when it crashes, out of memory or not; no core file and no error dialog
+// either way.
 void limitThisProcess(const ChildLimits& limits, long wallSeconds, const SelfLimitEnds& ends);
 
 // Starts the program with its arguments, its standard input and output

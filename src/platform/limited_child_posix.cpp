@@ -124,8 +124,41 @@ struct SignalEnd {
 std::vector<SignalEnd> signalEnds;
 int crashStatus = 1;
 
+// A crash with the address space all but used up is the memory running
+// out: the scene library does not check every allocation, and goes on with
+// the null pointer it was given.
+SignalEnd memoryEnd;
+unsigned long memoryLimitPages = 0;
+
+// Pages of address space in use, from /proc/self/statm, with only the calls
+// a signal handler may make; 0 when it cannot be read.
+unsigned long pagesInUse()
+{
+    char text[64] = {};
+    const int file = open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
+    if (file < 0) {
+        return 0;
+    }
+    const ssize_t got = read(file, text, sizeof text - 1);
+    close(file);
+    unsigned long pages = 0;
+    for (ssize_t n = 0; n < got && text[n] >= '0' && text[n] <= '9'; ++n) {
+        pages = pages * 10 + static_cast<unsigned long>(text[n] - '0');
+    }
+    return pages;
+}
+
+bool memoryRanOut()
+{
+    return memoryLimitPages > 0 && pagesInUse() >= memoryLimitPages / 4 * 3;
+}
+
 void endOnSignal(int signal)
 {
+    if ((signal == SIGSEGV || signal == SIGBUS) && memoryRanOut()) {
+        const ssize_t written = write(STDERR_FILENO, memoryEnd.line.data(), memoryEnd.line.size());
+        _exit(written >= 0 ? memoryEnd.status : crashStatus);
+    }
     for (const SignalEnd& end : signalEnds) {
         if (end.signal == signal) {
             const ssize_t written = write(STDERR_FILENO, end.line.data(), end.line.size());
@@ -170,6 +203,8 @@ void limitThisProcess(const ChildLimits& limits, long wallSeconds, const SelfLim
     prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
     lowerLimits(limits, static_cast<rlim_t>(limits.stackBytes));
     crashStatus = ends.crash.status;
+    memoryEnd = {SIGSEGV, ends.memory.status, ends.memory.line + "\n"};
+    memoryLimitPages = addressSanitized() ? 0 : static_cast<unsigned long>(limits.memoryBytes / sysconf(_SC_PAGESIZE));
     signalEnds = {{SIGXCPU, ends.processorTime.status, ends.processorTime.line + "\n"},
         {SIGALRM, ends.wallTime.status, ends.wallTime.line + "\n"}};
     for (const int crash : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {

@@ -4,8 +4,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include <Inventor/SoDB.h>
 #include <Inventor/nodekits/SoNodeKit.h>
@@ -55,26 +53,24 @@ SoCoordinate3* meshCoordinates()
     return static_cast<SoCoordinate3*>(waterKit->getPart("coordinate3", FALSE));
 }
 
-std::string fileBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
-
 std::string standardErrorOf(const std::function<void()>& call)
 {
-    char path[] = "/tmp/pelmora-errors-XXXXXX";
-    const int file = mkstemp(path);
+    // A file with no name, gone once closed.
+    std::FILE* file = std::tmpfile();
     std::fflush(stderr);
-    const int saved = dup(STDERR_FILENO);
-    dup2(file, STDERR_FILENO);
+    const int saved = dup(fileno(stderr));
+    dup2(fileno(file), fileno(stderr));
     call();
     std::fflush(stderr);
-    dup2(saved, STDERR_FILENO);
+    dup2(saved, fileno(stderr));
     close(saved);
-    close(file);
-    const std::string errors = fileBytes(path);
-    unlink(path);
+    std::rewind(file);
+    std::string errors;
+    char chunk[4096];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
+        errors.append(chunk, got);
+    }
+    std::fclose(file);
     return errors;
 }
 

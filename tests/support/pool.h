@@ -50,9 +50,6 @@ void stillWater();
 // The water mesh's coordinate node, as the kit holds it.
 SoCoordinate3* meshCoordinates();
 
-// A whole file's bytes; empty when it cannot be read.
-std::string fileBytes(const std::string& path);
-
 // What the call writes to standard error, which goes to a file meanwhile.
 std::string standardErrorOf(const std::function<void()>& call);
 

@@ -19,7 +19,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "support/x_display.h"
+#include "support/virtual_display.h"
+#include "support/waiting.h"
 
 namespace {
 
@@ -39,20 +40,12 @@ int usage()
     return 2;
 }
 
-// Becomes the keeper: starts the server, says where it is, waits to be stopped.
-[[noreturn]] void keep(const std::string& file)
+// Starts the server, says where it is, and keeps it until asked to stop.
+void serve(const std::string& file)
 {
-    // Out of the caller's session and off its output, which the test runner waits on.
-    setsid();
-    const int quiet = open("/dev/null", O_RDWR);
-    dup2(quiet, STDIN_FILENO);
-    dup2(quiet, STDOUT_FILENO);
-    dup2(quiet, STDERR_FILENO);
-    std::signal(SIGTERM, requestStop);
-    std::signal(SIGINT, requestStop);
-    VirtualDisplay server = startVirtualDisplay();
+    const VirtualDisplay server;
     if (server.name.empty()) {
-        _exit(1);
+        return;
     }
     const std::string partial = file + ".partial";
     std::ofstream(partial) << server.name << " " << getpid() << "\n";
@@ -60,7 +53,20 @@ int usage()
     for (unsigned int second = 0; second < keeperSeconds && stopRequested == 0; ++second) {
         sleep(1);
     }
-    stopVirtualDisplay(server);
+}
+
+// Becomes the keeper, out of the caller's session and off its output, which
+// the test runner waits on.
+[[noreturn]] void keep(const std::string& file)
+{
+    setsid();
+    const int quiet = open("/dev/null", O_RDWR);
+    dup2(quiet, STDIN_FILENO);
+    dup2(quiet, STDOUT_FILENO);
+    dup2(quiet, STDERR_FILENO);
+    std::signal(SIGTERM, requestStop);
+    std::signal(SIGINT, requestStop);
+    serve(file);
     _exit(0);
 }
 
@@ -95,7 +101,7 @@ int stop(const std::string& file)
 
 int run(char** command)
 {
-    VirtualDisplay server = startVirtualDisplay();
+    const VirtualDisplay server;
     if (server.name.empty()) {
         std::fputs("pelmora-test-display: Xvfb did not start\n", stderr);
         return 1;
@@ -108,7 +114,6 @@ int run(char** command)
     }
     int status = 0;
     waitpid(child, &status, 0);
-    stopVirtualDisplay(server);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
 
