@@ -410,7 +410,7 @@ TEST_F(Render, GifAloneEqualsTheGifMadeBesideItsPictures)
     const std::string alone = folder + "/alone.gif";
     const std::string beside = folder + "/beside.gif";
     const ProgramRun aloneRun =
-        runProgram(rendererSpec(options({"--ticks=0,300", "--size=161x150", "--animation=" + alone})), true);
+        runProgram(rendererLaunch(options({"--ticks=0,300", "--size=161x150", "--animation=" + alone})));
     ASSERT_EQ(aloneRun.status, 0) << aloneRun.errors;
     const ProgramRun besideRun = render({"--ticks=0,300", "--size=161x150", "--animation=" + beside}, folder);
     ASSERT_EQ(besideRun.status, 0) << besideRun.errors;

@@ -10,11 +10,11 @@
 #include <Inventor/VRMLnodes/SoVRMLFog.h>
 #include <Inventor/VRMLnodes/SoVRMLNavigationInfo.h>
 #include <Inventor/VRMLnodes/SoVRMLViewpoint.h>
-#include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/nodes/SoCamera.h>
 #include <Inventor/nodes/SoGroup.h>
 
 #include "data_files/data_file.h"
+#include "model_check/model_check.h"
 
 namespace {
 
@@ -24,13 +24,9 @@ int leaveOut(SoNode* model, std::initializer_list<SoType> types)
     // Each use of a shared node is a path of its own; all are found before any is taken out.
     std::vector<std::pair<SoGroup*, SoNode*>> found;
     for (const SoType type : types) {
-        SoSearchAction search;
-        search.setType(type);
-        search.setInterest(SoSearchAction::ALL);
-        search.setSearchingAll(TRUE);
-        search.apply(model);
-        for (int n = 0; n < search.getPaths().getLength(); ++n) {
-            const SoPath* each = search.getPaths()[n];
+        const SoPathList uses = everyUse(model, type);
+        for (int n = 0; n < uses.getLength(); ++n) {
+            const SoPath* each = uses[n];
             if (each->getLength() > 1 && each->getNodeFromTail(1)->isOfType(SoGroup::getClassTypeId())) {
                 found.emplace_back(static_cast<SoGroup*>(each->getNodeFromTail(1)), each->getTail());
             }

@@ -225,16 +225,22 @@ void setUpModelReading()
     SoVRMLImageTexture::setDelayFetchURL(FALSE);
 }
 
+SoPathList everyUse(SoNode* model, SoType type)
+{
+    SoSearchAction search;
+    search.setType(type);
+    search.setInterest(SoSearchAction::ALL);
+    search.setSearchingAll(TRUE);
+    search.apply(model);
+    return search.getPaths();
+}
+
 void reportUnreadFiles(SoNode* model)
 {
     for (const SoType type : {SoFile::getClassTypeId(), SoWWWInline::getClassTypeId()}) {
-        SoSearchAction search;
-        search.setType(type);
-        search.setInterest(SoSearchAction::ALL);
-        search.setSearchingAll(TRUE);
-        search.apply(model);
-        for (int n = 0; n < search.getPaths().getLength(); ++n) {
-            const SoNode* node = search.getPaths()[n]->getTail();
+        const SoPathList uses = everyUse(model, type);
+        for (int n = 0; n < uses.getLength(); ++n) {
+            const SoNode* node = uses[n]->getTail();
             const SbString& name = node->isOfType(SoFile::getClassTypeId()) ? static_cast<const SoFile*>(node)->name.getValue()
                                                                               : static_cast<const SoWWWInline*>(node)->name.getValue();
             if (name.getLength() > 0) {

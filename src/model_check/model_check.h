@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include <Inventor/SoType.h>
+#include <Inventor/lists/SoPathList.h>
+
 #include "platform/limited_child.h"
 
 class SoNode;
@@ -42,6 +45,10 @@ std::string modelCheckReason(CheckStatus status);
 // language), and image textures are read with the model, through our image
 // reader. Read through a ModelInput (model_input.h).
 void setUpModelReading();
+
+// Every use of a node of the type in the model, a shared node once for each
+// place it stands, as paths from the model down.
+SoPathList everyUse(SoNode* model, SoType type);
 
 // One line on standard error for each file that a File or WWWInline node of
 // the model names, which stays empty.
