@@ -11,6 +11,7 @@
 #include <Inventor/nodes/SoTexture2.h>
 
 #include "images/jpeg_file.h"
+#include "platform/process.h"
 #include "support/jpeg_header.h"
 #include "support/files.h"
 #include "support/made_jpeg.h"
@@ -169,7 +170,7 @@ TEST(JpegFile, DamagedTextureIsDrawnAsFarAsItGoesOrLeftOutWithOneLine)
         auto* texture = new SoTexture2;
         texture->ref();
         const std::string errors = standardErrorOf([&] { texture->filename = path.c_str(); });
-        EXPECT_EQ(errors, std::string(program_invocation_short_name) + ": " + path + ": " + says + "\n");
+        EXPECT_EQ(errors, std::string(programName()) + ": " + path + ": " + says + "\n");
         EXPECT_EQ(texture->image.getValue().getSize()[0] > 0, errors.find("left out") == std::string::npos) << says;
         texture->unref();
         std::remove(path.c_str());

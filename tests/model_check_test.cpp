@@ -25,6 +25,7 @@
 
 #include "model_check/model_check.h"
 #include "model_check/model_file.h"
+#include "platform/process.h"
 #include "support/child.h"
 #include "support/files.h"
 #include "support/hostile_models.h"
@@ -155,7 +156,7 @@ void PrintTo(const HostileModel& model, std::ostream* out)
 // The lines as the program under test says them, each left out.
 std::string expectedLines(std::string lines, const std::string& model)
 {
-    const std::string program = std::string(program_invocation_short_name) + ": ";
+    const std::string program = std::string(programName()) + ": ";
     lines = program + std::regex_replace(std::regex_replace(lines, std::regex("MODEL"), model), std::regex("\n"), "; left out\n" + program);
     return lines + "; left out\n";
 }
@@ -224,7 +225,7 @@ TEST_P(ModelCheck, HostileModelIsLeftOutOrReadWithoutWhatItCannotUseWithOneLine)
         return;
     }
     const std::string expectedStart =
-        std::string(program_invocation_short_name) + ": " + (hostile.named != nullptr ? hostile.named : path) + ": ";
+        std::string(programName()) + ": " + (hostile.named != nullptr ? hostile.named : path) + ": ";
     ASSERT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
     EXPECT_EQ(errors.rfind(expectedStart, 0), 0u) << errors << " does not begin with " << expectedStart;
     EXPECT_EQ(errors.substr(errors.size() - 11), "; left out\n") << errors;

@@ -17,5 +17,5 @@ void reportLeftOut(const char* path, const std::string& reason)
 
 void reportReadInPart(const char* path, const std::string& reason)
 {
-    std::fprintf(stderr, "%s: %s: %s; drawn as far as it can be read\n", program_invocation_short_name, path, reason.c_str());
+    std::fprintf(stderr, "%s: %s: %s; drawn as far as it can be read\n", programName(), path, reason.c_str());
 }

@@ -1,24 +1,30 @@
 #include "support/files.h"
 
-#include <cstdlib>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
 
 namespace {
 
+// Names to try before giving up; a name is taken only by a folder that stands.
+constexpr int namesTried = 100;
+
+// A folder of its own under the system's temporary folder, on every platform.
 std::string freshFolder()
 {
-    std::string pattern = (fs::temp_directory_path() / "pelmora-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot make a folder like " + pattern);
+    static std::random_device draw;
+    for (int tried = 0; tried < namesTried; ++tried) {
+        const fs::path folder = fs::temp_directory_path() / ("pelmora-" + std::to_string(draw()));
+        if (fs::create_directory(folder)) {
+            return folder.string();
+        }
     }
-    return pattern;
+    throw std::runtime_error("cannot make a folder of its own in " + fs::temp_directory_path().string());
 }
 
 }
