@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that Pelmora needs to build, run and test.
-# Installs only what is missing; safe to run again.
+# Installs the Debian packages that Pelmora needs to build, run and test, or
+# those named as arguments. Installs only what is missing; safe to run again.
 set -euo pipefail
 
 packages=(
@@ -12,6 +12,10 @@ packages=(
   valgrind python3 python3-pil
   scdoc lintian desktop-file-utils appstream
 )
+
+if [ $# -gt 0 ]; then
+  packages=("$@")
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -9,28 +9,16 @@
 
 #include <GL/gl.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include <Inventor/sensors/SoAlarmSensor.h>
-#include <Inventor/sensors/SoIdleSensor.h>
-
-#include "app/frame_tick.h"
-#include "app/start_up.h"
+#include "support/stopped_at_tick.h"
 
 namespace {
 
-constexpr std::int32_t lastTick = 300;
-
-// Time for the viewer to draw the last tick after its change.
-const SbTime settleTime(1.0);
-
 ExaminerViewer* viewer = nullptr;
-SoAlarmSensor* readAlarm = nullptr;
-std::int32_t ticksDone = 0;
 std::string picturePath;
 
 // The drawable's pixels, bottom row first, through a context of our own on
@@ -73,16 +61,6 @@ void readPicture(void*, SoSensor*)
     std::fflush(stdout);
 }
 
-void tickUntilTheLast(void* data, SoSensor* sensor)
-{
-    frameTick(data, sensor);
-    if (++ticksDone == lastTick) {
-        static_cast<SoIdleSensor*>(sensor)->unschedule();
-        readAlarm->setTimeFromNow(settleTime);
-        readAlarm->schedule();
-    }
-}
-
 }
 
 int main(int argc, char** argv)
@@ -92,13 +70,7 @@ int main(int argc, char** argv)
         return 2;
     }
     picturePath = argv[1];
-    const StartedPool pool = startUp(argc, argv);
-    if (pool.mainWindow == nullptr) {
-        std::exit(1);
-    }
-    viewer = pool.viewer;
-    readAlarm = new SoAlarmSensor(readPicture, nullptr);
-    pool.idle->setFunction(tickUntilTheLast);
+    viewer = startStoppingAtLastTick(argc, argv, readPicture).viewer;
     runMainLoop();
     return 0;
 }

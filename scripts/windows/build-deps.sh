@@ -27,21 +27,7 @@ packages=(
   wine wine64 xvfb xauth nsis
   g++ libx11-dev xdotool imagemagick
 )
-missing=()
-for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$package")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then
-    sudo="sudo"
-  fi
-  say "installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >&2
-fi
+"$repo/scripts/install-deps.sh" "${packages[@]}" >&2
 
 # --- Source packages through a private apt configuration --------------------------------------------------
 # Its deb-src entries are the machine's own deb entries; /etc/apt stays as it is.
