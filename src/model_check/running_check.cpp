@@ -41,6 +41,7 @@ std::string awaitModelCheck(RunningCheck check)
     case ChildEnd::NotStarted: return modelCheckReason(CheckStatus::NotStarted);
     case ChildEnd::OutOfProcessorTime: return modelCheckReason(CheckStatus::OutOfProcessorTime);
     case ChildEnd::OutOfTime: return modelCheckReason(CheckStatus::OutOfTime);
+    case ChildEnd::OutOfMemory: return modelCheckReason(CheckStatus::OutOfMemory);
     case ChildEnd::Crashed: return modelCheckReason(CheckStatus::Crashed) + " (" + outcome.crash + ")";
     case ChildEnd::Exited: break;
     }

@@ -17,7 +17,7 @@ struct ChildLimits {
 };
 
 // How a child under limits ended.
-enum class ChildEnd { NotStarted, Exited, OutOfProcessorTime, OutOfTime, Crashed };
+enum class ChildEnd { NotStarted, Exited, OutOfProcessorTime, OutOfTime, OutOfMemory, Crashed };
 
 struct ChildOutcome {
     ChildEnd end = ChildEnd::NotStarted;

@@ -169,12 +169,15 @@ void endOnSignal(int signal)
 }
 
 // Reads what the child has written so far, keeping the end; gives what read gave.
-ssize_t readErrors(int errors, std::string& kept, std::size_t keptBytes)
+// A sanitizer's report of its memory limit is followed by the process's
+// whole memory map, so it is looked for as it passes.
+ssize_t readErrors(int errors, std::string& kept, std::size_t keptBytes, bool& sanitizerLimit)
 {
     char chunk[4096];
     const ssize_t got = read(errors, chunk, sizeof chunk);
     if (got > 0) {
         kept.append(chunk, static_cast<std::size_t>(got));
+        sanitizerLimit = sanitizerLimit || sanitizerMemoryLimitReached(kept);
         kept.erase(0, kept.size() > keptBytes ? kept.size() - keptBytes : 0);
     }
     return got;
@@ -259,6 +262,7 @@ ChildOutcome awaitLimitedChild(LimitedChildOwner child, std::chrono::steady_cloc
         return outcome;
     }
     bool open = true;
+    bool sanitizerLimit = false;
     int status = 0;
     while (waitpid(child->pid, &status, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() >= deadline) {
@@ -267,12 +271,12 @@ ChildOutcome awaitLimitedChild(LimitedChildOwner child, std::chrono::steady_cloc
         }
         pollfd watched = {open ? child->errors : -1, POLLIN, 0};
         if (poll(&watched, 1, waitSliceMilliseconds) > 0) {
-            const ssize_t got = readErrors(child->errors, outcome.errors, keptBytes);
+            const ssize_t got = readErrors(child->errors, outcome.errors, keptBytes, sanitizerLimit);
             open = got > 0 || (got < 0 && (errno == EAGAIN || errno == EINTR));
         }
     }
     child->pid = -1;
-    while (open && readErrors(child->errors, outcome.errors, keptBytes) > 0) {
+    while (open && readErrors(child->errors, outcome.errors, keptBytes, sanitizerLimit) > 0) {
     }
     if (WIFSIGNALED(status)) {
         // The kernel kills a child past its hard limit on processor time.
@@ -281,7 +285,7 @@ ChildOutcome awaitLimitedChild(LimitedChildOwner child, std::chrono::steady_cloc
         outcome.crash = strsignal(signal);
         return outcome;
     }
-    outcome.end = ChildEnd::Exited;
     outcome.exitStatus = WEXITSTATUS(status);
+    outcome.end = outcome.exitStatus != 0 && sanitizerLimit ? ChildEnd::OutOfMemory : ChildEnd::Exited;
     return outcome;
 }

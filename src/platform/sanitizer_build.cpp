@@ -35,6 +35,13 @@ std::string sanitizerMemoryLimit(const std::vector<std::string>& environment, lo
     return options + "detect_leaks=0:hard_rss_limit_mb=" + std::to_string(bytes >> 20);
 }
 
+bool sanitizerMemoryLimitReached(const std::string& errors)
+{
+    return sanitized
+        && (errors.find("rss limit exhausted") != std::string::npos
+            || errors.find("exceeded the RSS limit") != std::string::npos);
+}
+
 void checkLeaksNow()
 {
 #if defined(__SANITIZE_ADDRESS__)

@@ -16,6 +16,11 @@ bool addressSanitized();
 // build is not sanitized.
 std::string sanitizerMemoryLimit(const std::vector<std::string>& environment, long bytes);
 
+// Whether a sanitized child's standard error says that the sanitizer's own
+// limit on resident memory ended it: the sanitizer then exits with its
+// status for any error, and only its report tells the limit apart.
+bool sanitizerMemoryLimitReached(const std::string& errors);
+
 // Runs the sanitizer's leak check now, in a sanitized build; nothing else.
 // For a program whose last act unloads a library that the leak check's
 // suppressions name by its file: after that the check cannot name them.
