@@ -3,7 +3,9 @@
 // back from the render area's GL drawable, since Wine on a virtual X server
 // never shows a child window's GL on screen, and written as a binary PPM to
 // the file named by the first argument; its size goes to standard output as
-// "WIDTH HEIGHT". The program then runs until its window is closed.
+// "WIDTH HEIGHT". A second argument, "WIDTHxHEIGHT", sizes the window so that
+// its render area is that large, as another viewer's was. The program then
+// runs until its window is closed.
 
 #include <windows.h>
 
@@ -65,12 +67,19 @@ void readPicture(void*, SoSensor*)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: pelmora-viewer-readback PICTURE.ppm\n");
+    int width = 0;
+    int height = 0;
+    if (argc < 2 || (argc > 2 && std::sscanf(argv[2], "%dx%d", &width, &height) != 2)) {
+        std::fprintf(stderr, "usage: pelmora-viewer-readback PICTURE.ppm [WIDTHxHEIGHT]\n");
         return 2;
     }
     picturePath = argv[1];
     viewer = startStoppingAtLastTick(argc, argv, readPicture).viewer;
+    if (width > 0 && height > 0) {
+        // The frame and the viewer's wheels keep their size: the window grows by what the area lacks.
+        const SbVec2s area = viewer->getViewportRegion().getWindowSize();
+        viewer->setSize(viewer->getSize() + SbVec2s(static_cast<short>(width - area[0]), static_cast<short>(height - area[1])));
+    }
     runMainLoop();
     return 0;
 }

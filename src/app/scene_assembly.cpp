@@ -4,6 +4,7 @@
 #include <Inventor/nodes/SoSeparator.h>
 
 #include "app/library_switches.h"
+#include "images/texture_scaling.h"
 #include "scenery/spot_light.h"
 #include "sim/height_field.h"
 #include "surface/caustic_texture.h"
@@ -19,6 +20,7 @@
 SoSeparator* assembleScene()
 {
     scaleTexturesToPowersOfTwo();            // the caustic image looks the same on every release
+    scaleTexturesOurselves();                // and on every platform, whatever image library it has
     loadImageLibraryByVersionedName();       // a model's PNG textures without the development package
     waterKit = new SoShapeKit;               // the kit exists before anything is built into it
     resetSimulation();                       // still water, the first drop, the walls mirrored
