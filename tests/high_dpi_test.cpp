@@ -56,32 +56,6 @@ const ScaleCase menuCases[] = {
 // opens a pixel or two beside it.
 constexpr double menuSlack = 4.0;
 
-// A viewable top-level window that no window manager decorates, larger than
-// a tool tip: the program's popup menu, on a display of the test's own.
-Window openMenu(Display* display)
-{
-    constexpr int smallestMenuSide = 50;
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    Window menu = 0;
-    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0) {
-        return 0;
-    }
-    for (unsigned int n = 0; n < count; ++n) {
-        XWindowAttributes attributes;
-        if (XGetWindowAttributes(display, children[n], &attributes) && attributes.map_state == IsViewable
-            && attributes.override_redirect && attributes.width > smallestMenuSide && attributes.height > smallestMenuSide) {
-            menu = children[n];
-        }
-    }
-    if (children != nullptr) {
-        XFree(children);
-    }
-    return menu;
-}
-
 // The program on the display with Qt's scale variables cleared but for the
 // one given (an empty name: none, scale 1).
 Launch scaledProgram(const std::string& displayName, const std::string& variable, const std::string& value)

@@ -30,11 +30,6 @@ constexpr double hostileWindowSeconds = 20.0;
 // The program must go on drawing for at least this long before it is closed.
 constexpr double drawingSeconds = 10.0;
 
-void writeFile(const std::string& path, const std::string& content)
-{
-    std::ofstream(path, std::ios::binary) << content;
-}
-
 struct HostileFile {
     const char* name;
     const char* path;                          // relative to the data folder

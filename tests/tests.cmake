@@ -17,6 +17,7 @@ set(PELMORA_TEST_SOURCES
   tests/support/jpeg_header.cpp
   tests/support/made_jpeg.cpp
   tests/support/hostile_models.cpp
+  tests/support/hostile_model_table.cpp
   tests/random_source_test.cpp
   tests/height_field_test.cpp
   tests/boundary_cells_test.cpp
@@ -43,6 +44,7 @@ set(PELMORA_TEST_SOURCES
 # see those made inside the scene library's DLL, whose operator new the test
 # program does not replace, so it would pass whatever the library did.
 set(PELMORA_POSIX_ONLY_TEST_SOURCES
+  tests/support/hostile_model_table.cpp
   tests/model_check_test.cpp
   tests/program_contents_test.cpp
   tests/tick_allocation_test.cpp
@@ -77,6 +79,9 @@ if(WIN32)
     target_include_directories(pelmora-viewer-readback-${size} PRIVATE tests)
     target_link_libraries(pelmora-viewer-readback-${size} PRIVATE ${window})
   endfunction()
+  # What the Linux build's windows-labelled tests run these programs with.
+  configure_file(scripts/windows/pelmora-wine.in pelmora-wine @ONLY
+    FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
   return()
 endif()
 
@@ -119,6 +124,7 @@ set(PELMORA_GUI_TEST_SOURCES
 
 set(PELMORA_RENDER_TEST_SOURCES
   tests/render_test.cpp
+  tests/support/live_viewer.cpp
   tests/support/made_jpeg.cpp
   tests/support/pool.cpp
   tests/support/program_window.cpp
@@ -202,6 +208,26 @@ target_link_libraries(pelmora-package-tests PRIVATE pelmora-test-x GTest::gtest 
 pelmora_shared_display(package)
 gtest_discover_tests(pelmora-package-tests TEST_PREFIX "package/"
   PROPERTIES LABELS "package" FIXTURES_REQUIRED "package-root;display-package" ENVIRONMENT "${display_environment}")
+
+# The Windows programs under Wine, seen from here: window, popup menu and
+# close on a virtual X server, the picture at tick 300 against this build's
+# viewer, the checker on the hostile models. They need the Windows build
+# (cmake --workflow --preset windows); one at a time, as Wine's programs share
+# its one server, and only on request (ctest --preset windows-gui).
+set(PELMORA_WINDOWS_BUILD ${CMAKE_SOURCE_DIR}/build-windows CACHE PATH
+  "The Windows build that the windows-labelled tests run under Wine")
+add_executable(pelmora-windows-tests tests/windows_test.cpp tests/support/live_viewer.cpp tests/support/program_window.cpp
+  tests/support/hostile_model_table.cpp tests/support/hostile_models.cpp)
+target_include_directories(pelmora-windows-tests PRIVATE tests)
+target_compile_definitions(pelmora-windows-tests PRIVATE PELMORA_WINDOWS_BUILD="${PELMORA_WINDOWS_BUILD}"
+  PELMORA_DATA_DIR="${PELMORA_DATA_DIR}" PELMORA_VIEWER_AT_TICK_FOLDER="$<TARGET_FILE_DIR:pelmora-viewer-at-tick-25>")
+target_link_libraries(pelmora-windows-tests PRIVATE pelmora-common pelmora-test-x GTest::gtest GTest::gtest_main)
+add_dependencies(pelmora-windows-tests pelmora-viewer-at-tick-25 pelmora-viewer-at-tick-50 pelmora-viewer-at-tick-100)
+pelmora_shared_display(windows)
+set_tests_properties(windows/VirtualDisplay.Start windows/VirtualDisplay.Stop PROPERTIES LABELS "windows")
+gtest_discover_tests(pelmora-windows-tests TEST_PREFIX "windows/" WORKING_DIRECTORY ${PELMORA_DATA_DIR}
+  PROPERTIES LABELS "windows" FIXTURES_REQUIRED display-windows ENVIRONMENT "${display_environment}"
+  RESOURCE_LOCK wine)
 
 # The long run on the next Debian release: in a fresh Debian 13 root made with
 # debootstrap under the build folder, the README's test command builds and tests

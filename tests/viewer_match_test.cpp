@@ -1,41 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <utility>
-#include <sstream>
 #include <string>
-
-#include <X11/Xlib.h>
+#include <utility>
 
 #include "config/build_config.h"
 #include "support/files.h"
+#include "support/live_viewer.h"
 #include "support/made_jpeg.h"
 #include "support/pictures.h"
 #include "support/program_window.h"
 #include "support/render_view.h"
-#include "support/waiting.h"
 
 namespace {
-
-// How far pelmora-render's picture at tick 300 may stray from the live
-// viewer's render area at the same size: share of pixels that differ at
-// all, and the largest difference of one channel. Measured on Mesa 22.3's
-// software rasteriser (EGL for the renderer, GLX on Xvfb for the viewer)
-// at the viewer's 440 x 360: 25 gives 106 pixels (0.067 %) off by at most 1,
-// 50 gives 155 (0.098 %) off by 1, 100 gives 39 (0.025 %) off by up to 7;
-// then given a small margin.
-struct Tolerance {
-    int build;
-    double share;
-    int channel;
-};
-const Tolerance tolerances[] = {{25, 0.001, 2}, {50, 0.0015, 2}, {100, 0.0005, 10}};
-
-// Longest wait for the viewer to reach tick 300 and draw it.
-constexpr double reportSeconds = 120.0;
 
 // A patch of open water, clear of walls, block and the first drops.
 const WorldPatch bareWater = {0.1f, 0.1f, 0.8f, 0.8f, 1.125f};
@@ -71,15 +49,6 @@ const bool othersFiles[] = {false, true};
 const bool othersFiles[] = {false};
 #endif
 
-int largestChannelDifference(const Picture& one, const Picture& other)
-{
-    int largest = 0;
-    for (std::size_t n = 0; n < one.rgb.size(); ++n) {
-        largest = std::max(largest, std::abs(one.rgb[n] - other.rgb[n]));
-    }
-    return largest;
-}
-
 }
 
 class ViewerMatch : public ::testing::TestWithParam<bool> {};
@@ -88,32 +57,10 @@ TEST_P(ViewerMatch, RendererPictureMatchesTheLiveViewerAtTick300)
 {
     const TemporaryFolder others;
     const std::string data = dataFolder(GetParam(), others.path);
-    const Tolerance* tolerance = nullptr;
-    for (const Tolerance& each : tolerances) {
-        tolerance = each.build == gridSize ? &each : tolerance;
-    }
-    ASSERT_NE(tolerance, nullptr);
-    Launch harness;
-    harness.arguments = {PELMORA_VIEWER_AT_TICK};
-    harness.directory = data;
-    harness.display = testDisplay();
-    harness.output = Output::kept;
-    unsigned long window = 0;
-    int width = 0;
-    int height = 0;
-    Picture live;
-    {
-        const DisplayConnection display = openDisplay(testDisplay());
-        ASSERT_NE(display, nullptr) << "cannot open the test display " << testDisplay();
-        Child viewer(harness);
-        // One line, "WINDOW WIDTH HEIGHT", once the viewer has drawn tick 300.
-        waitUntil([&] { return viewer.output().find('\n') != std::string::npos; }, reportSeconds);
-        std::istringstream line(viewer.output());
-        line >> window >> width >> height;
-        live = line ? grabWindow(display.get(), window) : Picture();
-    }
-    ASSERT_GT(width, 0) << "the viewer did not report its window";
-    ASSERT_EQ(live.width * live.height, width * height) << "the viewer's window could not be grabbed";
+    const Picture live = liveViewerAtTick300(PELMORA_VIEWER_AT_TICK, data);
+    ASSERT_GT(live.width, 0) << "the viewer did not report its window";
+    const int width = live.width;
+    const int height = live.height;
 
     const TemporaryFolder frames;
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
@@ -125,12 +72,8 @@ TEST_P(ViewerMatch, RendererPictureMatchesTheLiveViewerAtTick300)
     const bool read = readPicture(frames.path + "/000300.png", rendered);
     ASSERT_EQ(run.status, 0) << run.errors;
     ASSERT_TRUE(read);
-    ASSERT_EQ(rendered.width * rendered.height, width * height);
 
-    const double share = static_cast<double>(differingPixels(live, rendered, wholePicture(live))) / (width * height);
-    EXPECT_LE(share, tolerance->share) << "share of differing pixels at " << size;
-    EXPECT_LE(largestChannelDifference(live, rendered), tolerance->channel) << "largest channel difference at "
-                                                                             << size;
+    expectMatchesLiveViewer(rendered, live, gridSize);
     // Decoded in both, not white in both: the water shows its red ink through the blue tint.
     const MeanColour water = meanColour(rendered, patchOnPicture(bareWater, width, height));
     EXPECT_EQ(water.red > water.blue, GetParam()) << describe(water);

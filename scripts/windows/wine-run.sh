@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs a cross-built Windows program under Wine and exits with the program's own status:
 #   wine-run.sh [--deps=PREFIX] PROGRAM.exe [ARGUMENTS...]
+# or ends every program of the Wine prefix and its server:
+#   wine-run.sh [--deps=PREFIX] --stop
 # The DLLs of the dependency prefix (--deps or PELMORA_WINDOWS_DEPS) and of the MinGW runtime are found
 # through WINEPATH. The Wine prefix is made once in the cache folder (Wine updates it itself after an
 # upgrade), and a persistent wineserver keeps later starts fast.
@@ -12,7 +14,7 @@ if [[ ${1:-} == --deps=* ]]; then
   shift
 fi
 if [ $# -eq 0 ]; then
-  echo "usage: wine-run.sh [--deps=PREFIX] PROGRAM.exe [ARGUMENTS...]" >&2
+  echo "usage: wine-run.sh [--deps=PREFIX] PROGRAM.exe [ARGUMENTS...] | --stop" >&2
   exit 2
 fi
 
@@ -22,6 +24,13 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 export WINEPREFIX=${PELMORA_WINEPREFIX:-$cache/wine-prefix}
+
+if [ "$1" = --stop ]; then
+  # Status 1 when no server ran.
+  wineserver -k 2>/dev/null || true
+  wineserver -w
+  exit 0
+fi
 
 # One run at a time makes the prefix and starts the server, so that runs side by side (ctest -j) neither
 # make two prefixes nor start a program before Wine's services are up.

@@ -47,6 +47,11 @@ std::vector<std::string> filesIn(const std::string& folder)
     return names;
 }
 
+void writeFile(const std::string& path, const std::string& content)
+{
+    std::ofstream(path, std::ios::binary) << content;
+}
+
 std::string fileBytes(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);

@@ -17,6 +17,9 @@ public:
     const std::string path;
 };
 
+// Writes the content as the whole file, in binary.
+void writeFile(const std::string& path, const std::string& content);
+
 // A whole file's bytes; empty when it cannot be read.
 std::string fileBytes(const std::string& path);
 

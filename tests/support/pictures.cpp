@@ -19,10 +19,28 @@ const unsigned char* pixelAt(const Picture& picture, int x, int y)
     return picture.rgb.data() + (static_cast<std::size_t>(y) * picture.width + x) * rgbBytes;
 }
 
+// A binary PPM, as the Windows viewer's read-back writes it.
+bool readPpm(const std::string& path, Picture& picture)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int largest = 0;
+    in >> magic >> picture.width >> picture.height >> largest;
+    in.get();
+    if (!in || magic != "P6" || largest != 255 || picture.width <= 0 || picture.height <= 0) {
+        return false;
+    }
+    picture.rgb.resize(static_cast<std::size_t>(picture.width) * picture.height * rgbBytes);
+    return static_cast<bool>(in.read(reinterpret_cast<char*>(picture.rgb.data()), static_cast<std::streamsize>(picture.rgb.size())));
+}
+
 }
 
 bool readPicture(const std::string& path, Picture& picture)
 {
+    if (path.size() > 4 && path.compare(path.size() - 4, 4, ".ppm") == 0) {
+        return readPpm(path, picture);
+    }
     SbImage image;
     if (!image.readFile(SbString(path.c_str()))) {
         return false;

@@ -27,7 +27,8 @@ struct MeanColour {
     double blue = 0.0;
 };
 
-// Reads a picture file; false when it cannot be read or has no RGB pixels.
+// Reads a picture file (a binary PPM when named .ppm); false when it cannot be
+// read or has no RGB pixels.
 bool readPicture(const std::string& path, Picture& picture);
 
 // Writes a picture as a binary PPM file, for a person to look at when a test fails.

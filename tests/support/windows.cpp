@@ -85,7 +85,7 @@ std::vector<Window> windowsOf(Display* display, pid_t pid, const std::string& ti
     for (const Window window : windowsBelow(display, DefaultRootWindow(display))) {
         XWindowAttributes attributes;
         if (XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable
-            && windowPid(display, window) == pid && windowTitle(display, window) == title) {
+            && (pid == 0 || windowPid(display, window) == pid) && windowTitle(display, window) == title) {
             found.push_back(window);
         }
     }
@@ -166,4 +166,28 @@ void requestClose(Display* display, Window window)
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display, window, False, NoEventMask, &event);
     XFlush(display);
+}
+
+Window openMenu(Display* display)
+{
+    constexpr int smallestMenuSide = 50;
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    Window menu = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0) {
+        return 0;
+    }
+    for (unsigned int n = 0; n < count; ++n) {
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(display, children[n], &attributes) && attributes.map_state == IsViewable
+            && attributes.override_redirect && attributes.width > smallestMenuSide && attributes.height > smallestMenuSide) {
+            menu = children[n];
+        }
+    }
+    if (children != nullptr) {
+        XFree(children);
+    }
+    return menu;
 }

@@ -18,7 +18,8 @@ std::string windowProperty(Display* display, Window window, const char* name, At
 // Every window below the given one, at any depth.
 std::vector<Window> windowsBelow(Display* display, Window window);
 
-// Visible top-level windows with the title that belong to the process.
+// Visible top-level windows with the title that belong to the process; to any
+// process when pid is 0 (a Windows program under Wine is not the child started).
 std::vector<Window> windowsOf(Display* display, pid_t pid, const std::string& title);
 
 // Waits up to the given seconds for the process's window with the title; 0 if none came.
@@ -33,3 +34,7 @@ Picture grabWindow(Display* display, Window window);
 
 // Asks the window to close, as a window manager's close button would.
 void requestClose(Display* display, Window window);
+
+// A viewable top-level window that no window manager decorates, larger than
+// a tool tip: the program's popup menu, on a display of the test's own; 0 if none.
+Window openMenu(Display* display);

@@ -1,14 +1,22 @@
 #include "app/viewer_binding.h"
 
 #include <cstdint>
+#include <cstdio>
 
 #include <Inventor/Win/SoWin.h>
+
+#include "platform/process.h"
 
 // SoWin is the binding the program was written for: each operation is its own.
 
 BindingWindow initBinding(int& argc, char** argv, const char* appName, const char* className)
 {
-    return SoWin::init(argc, argv, appName, className);
+    const HWND window = SoWin::init(argc, argv, appName, className);
+    if (window == nullptr) {
+        // Only where there is no desktop to open a window on: a service's, or Wine's without a display.
+        std::fprintf(stderr, "%s: no desktop to open a window on; no window\n", programName());
+    }
+    return window;
 }
 
 void showWindow(BindingWindow window)

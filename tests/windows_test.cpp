@@ -1,0 +1,164 @@
+// The Windows programs under Wine, seen from this side: their window, popup
+// menu and close on the virtual X server, their picture at tick 300 against
+// this build's viewer, and the checker on the hostile models. They run the
+// Windows build in PELMORA_WINDOWS_BUILD, one program at a time.
+
+// Before Xlib's headers, whose macros (None, Bool) would clash with its names.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/child.h"
+#include "support/files.h"
+#include "support/hostile_model_table.h"
+#include "support/live_viewer.h"
+#include "support/pictures.h"
+#include "support/program_window.h"
+#include "support/virtual_display.h"
+#include "support/waiting.h"
+#include "support/windows.h"
+
+namespace {
+
+const std::string windowsBuild = PELMORA_WINDOWS_BUILD;
+
+const int builds[] = {25, 50, 100};
+
+std::string buildName(int build)
+{
+    return "pelmora-" + std::to_string(build);
+}
+
+// The Windows program with its arguments, run under Wine with its DLLs in
+// the data folder, on the display (none at all when empty).
+Launch underWine(const std::vector<std::string>& program, const std::string& display)
+{
+    Launch launch;
+    launch.arguments = {windowsBuild + "/pelmora-wine"};
+    launch.arguments.insert(launch.arguments.end(), program.begin(), program.end());
+    launch.directory = PELMORA_DATA_DIR;
+    launch.display = display;
+    return launch;
+}
+
+// A close request ends the program's main loop; under Wine the program, not
+// the wine command, must say 0.
+void expectClosesWithZero(Display* display, Window window, Child& program)
+{
+    requestClose(display, window);
+    ASSERT_TRUE(program.waitForExit(exitSeconds)) << "still running after the close request";
+    EXPECT_TRUE(WIFEXITED(program.status()) && WEXITSTATUS(program.status()) == 0) << "wait status " << program.status();
+}
+
+// Ends every program of the Wine prefix, so that none outlives its test, even one that failed.
+void endWine()
+{
+    const std::string stop = windowsBuild + "/pelmora-wine --stop";
+    EXPECT_EQ(std::system(stop.c_str()), 0) << stop;
+}
+
+class WindowsProgram : public ::testing::TestWithParam<int> {
+protected:
+    void TearDown() override { endWine(); }
+
+    const DisplayConnection display = openDisplay(testDisplay());
+    const std::string name = buildName(GetParam());
+};
+
+class WindowsChecker : public ::testing::TestWithParam<HostileModel> {
+protected:
+    void TearDown() override { endWine(); }
+};
+
+}
+
+TEST_P(WindowsProgram, OpensItsTitledWindowWithoutARefusalAndEndsWithZeroWhenClosed)
+{
+    ASSERT_NE(display, nullptr) << "cannot open the test display " << testDisplay();
+    Child pool(underWine({windowsBuild + "/" + name + ".exe"}, testDisplay()));
+    const Window window = waitForWindow(display.get(), 0, poolTitle, windowSeconds);
+    ASSERT_NE(window, 0u) << "no window titled \"" << poolTitle << "\"";
+    expectClosesWithZero(display.get(), window, pool);
+    EXPECT_TRUE(ownLines(pool.errors(), name).empty()) << pool.errors();
+}
+
+// Its drops, waves and caustics, drawn as on Linux: the ticks ran, the same
+// figures came out, and Coin drew them alike.
+TEST_P(WindowsProgram, DrawsTick300AsTheLinuxViewerDoes)
+{
+    ASSERT_NE(display, nullptr) << "cannot open the test display " << testDisplay();
+    const Picture live = liveViewerAtTick300(std::string(PELMORA_VIEWER_AT_TICK_FOLDER) + "/pelmora-viewer-at-tick-"
+        + std::to_string(GetParam()), PELMORA_DATA_DIR);
+    ASSERT_GT(live.width, 0) << "the Linux viewer reported no window";
+
+    const TemporaryFolder folder;
+    const std::string picturePath = folder.path + "/tick300.ppm";
+    Launch launch = underWine({windowsBuild + "/pelmora-viewer-readback-" + std::to_string(GetParam()) + ".exe", picturePath,
+                               std::to_string(live.width) + "x" + std::to_string(live.height)}, testDisplay());
+    launch.output = Output::kept;
+    Child viewer(launch);
+    // "WIDTH HEIGHT" once the picture is written.
+    ASSERT_TRUE(waitUntil([&] { return viewer.output().find('\n') != std::string::npos || !viewer.running(); }, reportSeconds));
+    ASSERT_NE(viewer.output().find('\n'), std::string::npos) << "no picture was read back";
+    const Window window = waitForWindow(display.get(), 0, poolTitle, windowSeconds);
+    ASSERT_NE(window, 0u) << "no window titled \"" << poolTitle << "\"";
+    expectClosesWithZero(display.get(), window, viewer);
+
+    Picture readBack;
+    ASSERT_TRUE(readPicture(picturePath, readBack)) << picturePath;
+    expectMatchesLiveViewer(readBack, live, GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(EachBuild, WindowsProgram, ::testing::ValuesIn(builds),
+    [](const ::testing::TestParamInfo<int>& param) { return "Pelmora" + std::to_string(param.param); });
+
+// The examiner viewer's own menu, a native one on Windows: the same in every build.
+class WindowsViewer : public ::testing::Test {
+protected:
+    void TearDown() override { endWine(); }
+};
+
+TEST_F(WindowsViewer, PopupMenuOpensAtARightClick)
+{
+    const DisplayConnection display = openDisplay(testDisplay());
+    ASSERT_NE(display, nullptr) << "cannot open the test display " << testDisplay();
+    Child pool(underWine({windowsBuild + "/pelmora-25.exe"}, testDisplay()));
+    const Window window = waitForWindow(display.get(), 0, poolTitle, windowSeconds);
+    ASSERT_NE(window, 0u) << "no window titled \"" << poolTitle << "\"";
+    // Wine keeps the render area inside the window's own X window: the click goes to the middle of that.
+    XWindowAttributes attributes;
+    ASSERT_TRUE(XGetWindowAttributes(display.get(), window, &attributes));
+    const std::string click = "DISPLAY=" + testDisplay() + " xdotool mousemove --window " + std::to_string(window) + " "
+        + std::to_string(attributes.width / 2) + " " + std::to_string(attributes.height / 2) + " click 3";
+    ASSERT_EQ(std::system(click.c_str()), 0) << click;
+    EXPECT_TRUE(waitUntil([&] { return openMenu(display.get()) != 0; }, windowSeconds)) << "no menu opened";
+    const std::string escape = "DISPLAY=" + testDisplay() + " xdotool key Escape";
+    ASSERT_EQ(std::system(escape.c_str()), 0) << escape;
+    EXPECT_TRUE(waitUntil([&] { return openMenu(display.get()) == 0; }, windowSeconds)) << "the menu stayed open";
+    expectClosesWithZero(display.get(), window, pool);
+}
+
+TEST_F(WindowsViewer, WithoutAWindowTheProgramSaysSoAndEndsWithOne)
+{
+    const ProgramRun run = runProgram(underWine({windowsBuild + "/pelmora-25.exe"}, ""));
+    EXPECT_EQ(run.status, 1) << run.errors;
+    const std::vector<std::string> lines = ownLines(run.errors, "pelmora-25");
+    ASSERT_EQ(lines.size(), 1u) << run.errors;
+    EXPECT_NE(lines[0].find("no window"), std::string::npos) << lines[0];
+}
+
+// Run by hand under Wine, where the job's own limits on memory and processor
+// time are not enforced, the checker's wall clock still ends the bombs.
+TEST_P(WindowsChecker, EndsWithTheStatusItHasOnLinux)
+{
+    const TemporaryFolder folder;
+    expectCheckerEndsWithItsStatus({windowsBuild + "/pelmora-wine", windowsBuild + "/pelmora-model-check.exe"}, GetParam(),
+                                   folder.path);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachHostileModel, WindowsChecker, ::testing::ValuesIn(hostileModels, hostileModels + hostileModelCount),
+    [](const ::testing::TestParamInfo<HostileModel>& param) { return std::string(param.param.name); });
