@@ -6,11 +6,14 @@
 # and is reused while it is there. It is built beside its final name and renamed when complete.
 #
 #   PELMORA_WINDOWS_CACHE  cache folder (default ~/.cache/pelmora)
-#   PELMORA_SOWIN_TARBALL  SoWin 1.6.3 sources (default: shared/third_party beside the repository)
+#   PELMORA_SOWIN_SOURCE   a clone of SoWin's public repository, coin3d/sowin, at its tag v1.6.3 with its
+#                          submodules; or else
+#   PELMORA_SOWIN_TARBALL  SoWin 1.6.3 packed (default: shared/third_party beside the repository)
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 cache=${PELMORA_WINDOWS_CACHE:-$HOME/.cache/pelmora}
+sowin_source=${PELMORA_SOWIN_SOURCE:-}
 sowin_tarball=${PELMORA_SOWIN_TARBALL:-$repo/../shared/third_party/sowin-1.6.3.tar.xz}
 sowin_sha256=af893c28f879326764af0a626792f477dc888028c8a22db95e9b68a2d637a64a
 toolchain=$repo/cmake/mingw-w64-x86_64.cmake
@@ -60,10 +63,22 @@ jpeg_version=$(source_version libjpeg-turbo)
 [ -n "$jpeg_version" ] || fail "no libjpeg-turbo source package found through $apt_dir"
 
 # --- The key ---------------------------------------------------------------------------------------------
-[ -f "$sowin_tarball" ] || fail "SoWin 1.6.3 sources not found at $sowin_tarball (set PELMORA_SOWIN_TARBALL)"
+if [ -n "$sowin_source" ]; then
+  # The tag, and each submodule at the commit the tag pins (status line without a mark), no local change.
+  [ "$(git -C "$sowin_source" describe --tags --exact-match HEAD 2>/dev/null)" = v1.6.3 ] ||
+    fail "$sowin_source is not a clone of coin3d/sowin at its tag v1.6.3"
+  if git -C "$sowin_source" submodule status | grep -qv '^ ' || [ -n "$(git -C "$sowin_source" status --porcelain)" ]; then
+    fail "$sowin_source: submodules missing or not at the commits v1.6.3 pins, or changed files (git submodule update --init)"
+  fi
+  sowin_origin="git $(git -C "$sowin_source" rev-parse HEAD)"
+else
+  [ -f "$sowin_tarball" ] ||
+    fail "SoWin 1.6.3 sources not found at $sowin_tarball (set PELMORA_SOWIN_SOURCE or PELMORA_SOWIN_TARBALL)"
+  sowin_origin="sha256 $sowin_sha256"
+fi
 manifest="coin3 $coin_version
 libjpeg-turbo $jpeg_version
-sowin 1.6.3 sha256 $sowin_sha256
+sowin 1.6.3 $sowin_origin
 googletest $(dpkg-query -W -f='${Version}' googletest)
 gcc-mingw-w64-x86-64-posix $(dpkg-query -W -f='${Version}' gcc-mingw-w64-x86-64-posix)
 mingw-w64-x86-64-dev $(dpkg-query -W -f='${Version}' mingw-w64-x86-64-dev)
@@ -92,8 +107,10 @@ stage=$prefix.tmp
 work=$prefix.build
 mkdir -p "$stage" "$work/logs" "$work/done"
 
-echo "$sowin_sha256  $sowin_tarball" | sha256sum -c --quiet - ||
-  fail "$sowin_tarball is not SoWin 1.6.3 as published (SHA-256 differs)"
+if [ -z "$sowin_source" ]; then
+  echo "$sowin_sha256  $sowin_tarball" | sha256sum -c --quiet - ||
+    fail "$sowin_tarball is not SoWin 1.6.3 as published (SHA-256 differs)"
+fi
 
 jobs=$(nproc)
 TIMEFORMAT="  %R s wall, %U s user, %S s sys"
@@ -140,9 +157,13 @@ build_coin() {
 }
 
 build_sowin() {
-  rm -rf "$work/sowin-1.6.3"
-  tar -xJf "$sowin_tarball" -C "$work"
-  build_cmake sowin "$work/sowin-1.6.3" "$work/sowin-build" \
+  local source=$sowin_source
+  if [ -z "$source" ]; then
+    rm -rf "$work/sowin-1.6.3"
+    tar -xJf "$sowin_tarball" -C "$work"
+    source=$work/sowin-1.6.3
+  fi
+  build_cmake sowin "$source" "$work/sowin-build" \
     -DSOWIN_BUILD_SHARED_LIBS=ON -DSOWIN_BUILD_TESTS=OFF -DSOWIN_BUILD_DOCUMENTATION=OFF \
     -DCoin_DIR="$(dirname "$(find "$stage/lib/cmake" -name coin-config.cmake | head -n 1)")"
 }
