@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -149,6 +150,44 @@ TEST_F(WindowsViewer, WithoutAWindowTheProgramSaysSoAndEndsWithOne)
     const std::vector<std::string> lines = ownLines(run.errors, "pelmora-25");
     ASSERT_EQ(lines.size(), 1u) << run.errors;
     EXPECT_NE(lines[0].find("no window"), std::string::npos) << lines[0];
+}
+
+// A noisy texture and a cut model give the lines they give on Linux, and a
+// missing texture the scene library's own message there, not a message box
+// that waits for a click; the pool is drawn all the same.
+TEST_F(WindowsViewer, DamagedDataGivesTheLinuxProgramsLines)
+{
+    const TemporaryFolder folder;
+    linkData(PELMORA_DATA_DIR, folder.path);
+    const std::string model = folder.path + "/3DModel/julii.wrl";
+    const std::string cut = fileBytes(model).substr(0, 200);
+    for (const std::string damaged : {"/texture/water.jpg", "/textures/wall.jpg", "/3DModel/julii.wrl"}) {
+        std::filesystem::remove(folder.path + damaged);
+    }
+    writeFile(folder.path + "/texture/water.jpg", std::string(4096, '\x5a'));
+    writeFile(model, cut);
+    const std::string missing = "Image file 'textures/wall.jpg' could not be read";
+
+    std::vector<std::string> linuxLines;
+    {
+        RunningProgram linux(onTestDisplay(std::string(PELMORA_VIEWER_AT_TICK_FOLDER) + "/pelmora-25", folder.path));
+        ASSERT_NE(linux.window, 0u) << "no window titled \"" << poolTitle << "\" on Linux";
+        ASSERT_TRUE(linux.closeAndWait());
+        linuxLines = ownLines(linux.child.errors(), "pelmora-25");
+        EXPECT_NE(linux.child.errors().find(missing), std::string::npos);
+    }
+    EXPECT_EQ(linuxLines.size(), 2u) << "one line for each damaged file";
+
+    const DisplayConnection display = openDisplay(testDisplay());
+    ASSERT_NE(display, nullptr) << "cannot open the test display " << testDisplay();
+    Launch launch = underWine({windowsBuild + "/pelmora-25.exe"}, testDisplay());
+    launch.directory = folder.path;
+    Child pool(launch);
+    const Window window = waitForWindow(display.get(), 0, poolTitle, windowSeconds);
+    ASSERT_NE(window, 0u) << "no window titled \"" << poolTitle << "\"";
+    expectClosesWithZero(display.get(), window, pool);
+    EXPECT_EQ(ownLines(pool.errors(), "pelmora-25"), linuxLines);
+    EXPECT_NE(pool.errors().find(missing), std::string::npos) << pool.errors();
 }
 
 // Run by hand under Wine, where the job's own limits on memory and processor

@@ -14,7 +14,8 @@ constexpr std::size_t keptErrorBytes = 4096;
 // The reason that the check's last line gives after "pelmora-model-check: PATH: ", or empty.
 std::string reasonFromLastLine(std::string errors, const std::string& path)
 {
-    while (!errors.empty() && errors.back() == '\n') {
+    // On Windows the checker's standard error is text, its lines ending in "\r\n".
+    while (!errors.empty() && (errors.back() == '\n' || errors.back() == '\r')) {
         errors.pop_back();
     }
     const std::string line = errors.substr(errors.rfind('\n') + 1);

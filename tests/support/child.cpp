@@ -175,6 +175,10 @@ std::vector<std::string> ownLines(const std::string& text, const std::string& pr
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) {
+        // A Windows program's standard error is text: its lines end in "\r\n".
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
         if (line.rfind(program + ": ", 0) == 0) {
             lines.push_back(line);
         }

@@ -74,5 +74,6 @@ struct ProgramRun {
 // Runs a child to its end.
 ProgramRun runProgram(const Launch& launch);
 
-// The lines that a program wrote itself: those that begin with its name and a colon.
+// The lines that a program wrote itself: those that begin with its name and a
+// colon, each without its line end ("\n", or a Windows program's "\r\n").
 std::vector<std::string> ownLines(const std::string& text, const std::string& program);
