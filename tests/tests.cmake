@@ -77,6 +77,13 @@ if(WIN32)
     target_include_directories(pelmora-viewer-readback-${size} PRIVATE tests)
     target_link_libraries(pelmora-viewer-readback-${size} PRIVATE ${window})
   endfunction()
+
+  # What ships to users, the zip and the installer, built and checked under
+  # Wine on a virtual X server: only on request (ctest --preset windows-package).
+  add_test(NAME windows-package/ZipAndInstallerUnderWine
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/windows_package.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
+  set_tests_properties(windows-package/ZipAndInstallerUnderWine PROPERTIES
+    LABELS "windows-package" RUN_SERIAL TRUE TIMEOUT 1200)
   return()
 endif()
 

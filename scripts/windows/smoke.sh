@@ -23,7 +23,7 @@ time {
 echo "ctest under Wine:"
 time ctest --test-dir "$build" --output-on-failure
 
-g++ -O1 -o "$build/close-window" "$repo/tools/windows-smoke/close_window.cpp" -lX11
+g++ -O1 -o "$build/close-window" "$repo/tests/support/close_window.cpp" -lX11
 
 # A virtual X server on a free display, which it names once it listens.
 rm -f "$build/display"
