@@ -79,6 +79,16 @@ unpacked=$work/zip/$name
 mkdir "$work/zip"
 (cd "$work/zip" && cmake -E tar xf "$build/$name.zip")
 step "zip unpacked: $(find "$unpacked" -type f | wc -l) files"
+# Windowed programs but the checker, each with the pool's icon and the version.
+for program in pelmora-25 pelmora-50 pelmora-100 pelmora-model-check; do
+  { x86_64-w64-mingw32-objdump -p "$unpacked/$program.exe" | grep '^Subsystem'
+    x86_64-w64-mingw32-windres -i "$unpacked/$program.exe" -O rc | grep -E '"POOL" 14|Version", '; } \
+    >"$work/resources.txt" 2>&1 || true
+  [ "$program" = pelmora-model-check ] && subsystem=CUI || subsystem=GUI
+  [ "$(grep -c -E "\(Windows $subsystem\)|^\"POOL\" 14|Version\", \"$2\"" "$work/resources.txt")" = 4 ] ||
+    fail "$program.exe: not a Windows $subsystem program with the icon and version $2" "$work/resources.txt"
+done
+step "zip: the programs' subsystems, icon and version"
 for size in 25 50 100; do
   run_program "$unpacked" "pelmora-$size" ""
   step "zip: pelmora-$size opened its window, closed with status 0, nothing on standard error"
