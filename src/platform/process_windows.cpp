@@ -90,6 +90,7 @@ void reachCallersConsole()
     if (!AttachConsole(ATTACH_PARENT_PROCESS) || std::freopen("CONOUT$", "w", stderr) == nullptr) {
         return;
     }
+    std::setvbuf(stderr, nullptr, _IONBF, 0);  // each line as it is written, as standard error always is
     // Lines written through Windows' own handle go there too.
     SetStdHandle(STD_ERROR_HANDLE, reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stderr))));
 }
