@@ -3,8 +3,8 @@
 # what is missing, then the default workflow: configure, build and test the
 # plain build, then build and test the same suite under the sanitizers; then
 # the Windows programs: cross-built (the dependency prefix built once per
-# machine), their unit tests under Wine, and their windows, pictures and model
-# check under Wine against the plain build.
+# machine), their unit tests under Wine, their windows, pictures and model
+# check under Wine against the plain build, and the zip and the installer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,3 +19,4 @@ step() {
 step cmake --workflow --preset default
 step cmake --workflow --preset windows
 step ctest --preset windows-gui
+step ctest --preset windows-package

@@ -82,6 +82,13 @@ if(WIN32)
   # What the Linux build's windows-labelled tests run these programs with.
   configure_file(scripts/windows/pelmora-wine.in pelmora-wine @ONLY
     FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+  # What ships to users, the zip and the installer, built and checked under
+  # Wine on a virtual X server: only on request (ctest --preset windows-package).
+  add_test(NAME windows-package/ZipAndInstallerUnderWine
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/windows_package.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
+  set_tests_properties(windows-package/ZipAndInstallerUnderWine PROPERTIES
+    LABELS "windows-package" RUN_SERIAL TRUE TIMEOUT 1200)
   return()
 endif()
 

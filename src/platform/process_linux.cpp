@@ -29,3 +29,8 @@ void setVariable(const char* name, const char* value, bool keep)
 {
     setenv(name, value, keep ? 0 : 1);
 }
+
+void reachCallersConsole()
+{
+    // Standard error is the caller's already.
+}

@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <io.h>
+
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -75,4 +78,19 @@ void setVariable(const char* name, const char* value, bool keep)
     // the programs it starts inherit.
     _putenv_s(name, value);
     SetEnvironmentVariableA(name, value);
+}
+
+void reachCallersConsole()
+{
+    // A file or pipe given as standard error (2>file, a test's pipe) is used as it is.
+    if (GetFileType(GetStdHandle(STD_ERROR_HANDLE)) != FILE_TYPE_UNKNOWN) {
+        return;
+    }
+    // Started from Explorer or the Start menu: there is no console to write to.
+    if (!AttachConsole(ATTACH_PARENT_PROCESS) || std::freopen("CONOUT$", "w", stderr) == nullptr) {
+        return;
+    }
+    std::setvbuf(stderr, nullptr, _IONBF, 0);  // each line as it is written, as standard error always is
+    // Lines written through Windows' own handle go there too.
+    SetStdHandle(STD_ERROR_HANDLE, reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stderr))));
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <utility>
 
 #include <Inventor/Win/SoWin.h>
 #include <Inventor/errors/SoDebugError.h>
@@ -12,23 +13,39 @@
 
 namespace {
 
-// SoWin shows each of the scene library's messages in a message box that waits
-// for a click, before the window opens if need be (a missing texture is
-// enough); they go to standard error instead, as on Linux.
-void printLibraryMessage(const SoError* error, void*)
+// The name of the pool's icon among the program's resources (packaging/windows/pelmora.rc.in).
+constexpr const wchar_t* poolIcon = L"POOL";
+
+// SoWin's window class carries Windows' generic icon: the window's title bar and
+// task-bar button show the pool's instead, when the program carries it.
+void showPoolIcon(HWND window)
 {
-    std::fprintf(stderr, "%s\n", error->getDebugString().getString());
+    const HINSTANCE program = GetModuleHandleW(nullptr);
+    for (const auto& [kind, sideMetric] : {std::pair{ICON_SMALL, SM_CXSMICON}, std::pair{ICON_BIG, SM_CXICON}}) {
+        const int side = GetSystemMetrics(sideMetric);
+        // Shared: Windows frees it with the program.
+        const HANDLE icon = LoadImageW(program, poolIcon, IMAGE_ICON, side, side, LR_SHARED);
+        if (icon != nullptr) {
+            SendMessageW(window, WM_SETICON, kind, reinterpret_cast<LPARAM>(icon));
+        }
+    }
 }
 
 }
 
 BindingWindow initBinding(int& argc, char** argv, const char* appName, const char* className)
 {
-    const HWND window = SoWin::init(argc, argv, appName, className);
-    SoDebugError::setHandlerCallback(printLibraryMessage, nullptr);
+    // SoWin shows the scene library's messages in dialogs that hold the program until
+    // clicked; they go where they went before, to standard error, as on Linux.
+    SoErrorCB* const messages = SoDebugError::getHandlerCallback();
+    void* const messagesData = SoDebugError::getHandlerData();
+    const BindingWindow window = SoWin::init(argc, argv, appName, className);
+    SoDebugError::setHandlerCallback(messages, messagesData);
     if (window == nullptr) {
         // Only where there is no desktop to open a window on: a service's, or Wine's without a display.
         std::fprintf(stderr, "%s: no desktop to open a window on; no window\n", programName());
+    } else {
+        showPoolIcon(window);
     }
     return window;
 }
