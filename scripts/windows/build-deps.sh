@@ -8,13 +8,13 @@
 #   PELMORA_WINDOWS_CACHE  cache folder (default ~/.cache/pelmora)
 #   PELMORA_SOWIN_SOURCE   a clone of SoWin's public repository, coin3d/sowin, at its tag v1.6.3 with its
 #                          submodules; or else
-#   PELMORA_SOWIN_TARBALL  SoWin 1.6.3 packed (default: shared/third_party beside the repository)
+#   PELMORA_SOWIN_TARBALL  SoWin 1.6.3 packed (default: third_party/ of the repository)
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 cache=${PELMORA_WINDOWS_CACHE:-$HOME/.cache/pelmora}
 sowin_source=${PELMORA_SOWIN_SOURCE:-}
-sowin_tarball=${PELMORA_SOWIN_TARBALL:-$repo/../shared/third_party/sowin-1.6.3.tar.xz}
+sowin_tarball=${PELMORA_SOWIN_TARBALL:-$repo/third_party/sowin-1.6.3.tar.xz}
 sowin_sha256=af893c28f879326764af0a626792f477dc888028c8a22db95e9b68a2d637a64a
 toolchain=$repo/cmake/mingw-w64-x86_64.cmake
 # Raise when a build step below changes, so that machines build the prefix again.
