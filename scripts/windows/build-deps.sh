@@ -100,7 +100,7 @@ if [ -f "$prefix/deps-key.txt" ]; then
   echo "$prefix"
   exit 0
 fi
-say "building $prefix (the first time on this machine: about 15 minutes of two idle cores)"
+say "building $prefix (the first time on this machine: about 7 minutes of two idle cores)"
 # A part that completed stays in the stage folder, so that an interrupted build goes on where it stopped;
 # the prefix appears under its name only when every part is in.
 stage=$prefix.tmp
