@@ -117,12 +117,13 @@ TEST_P(WindowsProgram, DrawsTick300AsTheLinuxViewerDoes)
 INSTANTIATE_TEST_SUITE_P(EachBuild, WindowsProgram, ::testing::ValuesIn(builds),
     [](const ::testing::TestParamInfo<int>& param) { return "Pelmora" + std::to_string(param.param); });
 
-// The examiner viewer's own menu, a native one on Windows: the same in every build.
+// What does not depend on the grid size, tried on one build.
 class WindowsViewer : public ::testing::Test {
 protected:
     void TearDown() override { endWine(); }
 };
 
+// The examiner viewer's own menu, a native one on Windows.
 TEST_F(WindowsViewer, PopupMenuOpensAtARightClick)
 {
     const DisplayConnection display = openDisplay(testDisplay());
