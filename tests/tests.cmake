@@ -219,14 +219,17 @@ gtest_discover_tests(pelmora-package-tests TEST_PREFIX "package/"
 # The Windows programs under Wine, seen from here: window, popup menu and
 # close on a virtual X server, the picture at tick 300 against this build's
 # viewer, the checker on the hostile models. They need the Windows build
-# (cmake --workflow --preset windows); one at a time, as Wine's programs share
-# its one server, and only on request (ctest --preset windows-gui).
+# (cmake --workflow --preset windows); one at a time, and only on request
+# (ctest --preset windows-gui).
 set(PELMORA_WINDOWS_BUILD ${CMAKE_SOURCE_DIR}/build-windows CACHE PATH
   "The Windows build that the windows-labelled tests run under Wine")
 add_executable(pelmora-windows-tests tests/windows_test.cpp tests/support/live_viewer.cpp tests/support/program_window.cpp
   tests/support/hostile_model_table.cpp tests/support/hostile_models.cpp)
 target_include_directories(pelmora-windows-tests PRIVATE tests)
+# A Wine prefix of their own, made at their first run: each test ends every
+# program in it, and nothing else runs there.
 target_compile_definitions(pelmora-windows-tests PRIVATE PELMORA_WINDOWS_BUILD="${PELMORA_WINDOWS_BUILD}"
+  PELMORA_TESTS_WINEPREFIX="${CMAKE_BINARY_DIR}/wine-prefix"
   PELMORA_DATA_DIR="${PELMORA_DATA_DIR}" PELMORA_VIEWER_AT_TICK_FOLDER="$<TARGET_FILE_DIR:pelmora-viewer-at-tick-25>")
 target_link_libraries(pelmora-windows-tests PRIVATE pelmora-common pelmora-test-x GTest::gtest GTest::gtest_main)
 add_dependencies(pelmora-windows-tests pelmora-viewer-at-tick-25 pelmora-viewer-at-tick-50 pelmora-viewer-at-tick-100)

@@ -26,6 +26,7 @@
 namespace {
 
 const std::string windowsBuild = PELMORA_WINDOWS_BUILD;
+const std::string ownPrefix = std::string("PELMORA_WINEPREFIX=") + PELMORA_TESTS_WINEPREFIX;
 
 const int builds[] = {25, 50, 100};
 
@@ -35,7 +36,7 @@ std::string buildName(int build)
 }
 
 // The Windows program with its arguments, run under Wine with its DLLs in
-// the data folder, on the display (none at all when empty).
+// the data folder, on the display (none at all when empty), in the tests' own Wine prefix.
 Launch underWine(const std::vector<std::string>& program, const std::string& display)
 {
     Launch launch;
@@ -43,6 +44,7 @@ Launch underWine(const std::vector<std::string>& program, const std::string& dis
     launch.arguments.insert(launch.arguments.end(), program.begin(), program.end());
     launch.directory = PELMORA_DATA_DIR;
     launch.display = display;
+    launch.environment = {ownPrefix};
     return launch;
 }
 
@@ -55,10 +57,10 @@ void expectClosesWithZero(Display* display, Window window, Child& program)
     EXPECT_TRUE(WIFEXITED(program.status()) && WEXITSTATUS(program.status()) == 0) << "wait status " << program.status();
 }
 
-// Ends every program of the Wine prefix, so that none outlives its test, even one that failed.
+// Ends every program of the tests' own Wine prefix, so that none outlives its test, even one that failed.
 void endWine()
 {
-    const std::string stop = windowsBuild + "/pelmora-wine --stop";
+    const std::string stop = ownPrefix + " " + windowsBuild + "/pelmora-wine --stop";
     EXPECT_EQ(std::system(stop.c_str()), 0) << stop;
 }
 
@@ -196,8 +198,8 @@ TEST_F(WindowsViewer, DamagedDataGivesTheLinuxProgramsLines)
 TEST_P(WindowsChecker, EndsWithTheStatusItHasOnLinux)
 {
     const TemporaryFolder folder;
-    expectCheckerEndsWithItsStatus({windowsBuild + "/pelmora-wine", windowsBuild + "/pelmora-model-check.exe"}, GetParam(),
-                                   folder.path);
+    expectCheckerEndsWithItsStatus({"env", ownPrefix, windowsBuild + "/pelmora-wine", windowsBuild + "/pelmora-model-check.exe"},
+                                   GetParam(), folder.path);
 }
 
 INSTANTIATE_TEST_SUITE_P(EachHostileModel, WindowsChecker, ::testing::ValuesIn(hostileModels, hostileModels + hostileModelCount),
